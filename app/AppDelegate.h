@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/BuildConfig.h"
+#include "dates/DateFormatter.h"
+#include "shell/SystemCommands.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QMainWindow;
+class QWidget;
+
+namespace Ui {
+class MainWindow;
+class AboutPanel;
+} // namespace Ui
+
+namespace zarn {
+
+struct OsVersion {
+    int major = 0;
+    int minor = 0;
+};
+
+/// Major and minor version of the running operating system; 0, 0 where the toolkit does not know
+/// its type (as on Linux).
+OsVersion osVersionGate();
+
+/// What the application takes from its surroundings; tests pass their own.
+struct Environment {
+    SystemCommands commands = SystemCommands::forThisSystem();
+    QString versionFileUrl = QString::fromUtf8(build::VersionFileURL);
+    QString productWebPageUrl = QString::fromUtf8(build::ProductWebPageURL);
+    std::function<OsVersion()> osVersion = osVersionGate;
+};
+
+/// The one controller: owns the main window with the scheduling form and the about panel, and
+/// takes every action of the form and the menus.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(Environment environment = {}, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    /// Shows a one-button ("OK") warning sheet on `window` (application-modal when null) and
+    /// returns at once. When OK ends a sheet whose title begins with exactly "Scheduling is
+    /// complete", terminateRequested() is emitted.
+    void doSheetAlert(QWidget* window, const QString& errorString, const QString& titleString);
+
+    /// The main window (objectName "window") and the about panel ("splashWindow").
+    QMainWindow* window() const;
+    QWidget* splashWindow() const;
+
+public slots:
+    /// Start-up: the version gate, the date picker at now, the window shown, the probe.
+    void applicationDidFinishLaunching();
+    /// "Schedule Task" as `sender`'s title schedules; any other title ends the task.
+    void scheduleTask(QAbstractButton* sender);
+    /// Sets the date picker to now plus the hours and minutes of the two pop-ups.
+    void setDateFromHoursMins();
+    /// Fills the about panel, shows it and hides it again five seconds later.
+    void buildSplashWnd();
+    /// Compares the version file on the web site with this version and says which is newer.
+    void newVersionCheck();
+    /// Opens the product web page in the browser.
+    void doLaunchURL();
+
+signals:
+    /// Every request to quit; main() connects it to QCoreApplication::quit.
+    void terminateRequested();
+
+private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    void doInit();
+    void enableControls(bool enabled);
+    void shutDownInProgress();
+
+    bool isDateTimeOK(Date date);
+    void startaTask();
+    void endaTask();
+    void setUpDatePicker();
+
+    void setUpMenus();
+    void setUpAboutPanel();
+    void closeSplash();
+
+    Environment environment_;
+    std::unique_ptr<QMainWindow> window_;
+    std::unique_ptr<Ui::MainWindow> ui_;
+    std::unique_ptr<QWidget> splashWindow_;
+    std::unique_ptr<Ui::AboutPanel> aboutUi_;
+};
+
+} // namespace zarn

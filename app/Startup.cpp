@@ -1,0 +1,63 @@
+#include "app/AppDelegate.h"
+
+#include "alerts/Alerts.h"
+#include "shell/Shell.h"
+#include "ui_MainWindow.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QOperatingSystemVersion>
+
+namespace zarn {
+
+OsVersion osVersionGate() {
+    const auto current = QOperatingSystemVersion::current();
+    if (current.type() == QOperatingSystemVersion::Unknown) {
+        return {};
+    }
+    return {std::max(current.majorVersion(), 0), std::max(current.minorVersion(), 0)};
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    doInit();
+}
+
+void AppDelegate::doInit() {
+    const OsVersion version = environment_.osVersion();
+    if (version.major == 10 && version.minor <= 8) {
+        doSheetAlert(mainWindow(),
+                     QStringLiteral("Sorry, Zarn requires Mac OS X Version 10.9 or higher."),
+                     QStringLiteral("Zarn will now quit"));
+        Q_EMIT terminateRequested();
+        return;
+    }
+
+    ui_->beginDate->setDateTime(QDateTime::currentDateTime());
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+
+    if (findScheduledTaskPid(environment_.commands.probe) != 0) {
+        shutDownInProgress();
+    }
+}
+
+void AppDelegate::enableControls(bool enabled) {
+    ui_->beginDate->setEnabled(enabled);
+    ui_->hoursPopup->setEnabled(enabled);
+    ui_->minutesPopup->setEnabled(enabled);
+    for (QAbstractButton* button : ui_->selectedTask->buttons()) {
+        button->setEnabled(enabled);
+    }
+}
+
+void AppDelegate::shutDownInProgress() {
+    enableControls(false);
+    doSheetAlert(window_.get(), QStringLiteral("Use 'End Task' button to cancel it"),
+                 QStringLiteral("Task already scheduled - "));
+    ui_->scheduleTaskBtn->setText(QStringLiteral("End Task"));
+    ui_->msgField->setText(QStringLiteral("Task already scheduled - ") +
+                           QStringLiteral("Ending a task requires a password"));
+}
+
+} // namespace zarn

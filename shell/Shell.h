@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zarn {
+
+/// Closes a command stream with pclose, which waits for the command to end.
+struct PipeCloser {
+    void operator()(std::FILE* stream) const noexcept;
+};
+
+/// The read end of a command's standard output; closed exactly once, when it goes out of scope.
+using CommandStream = std::unique_ptr<std::FILE, PipeCloser>;
+
+/// Starts `commandLine` under /bin/sh with its standard output on the returned stream; does not
+/// wait. Empty when the line is not valid UTF-8 or holds a NUL, or the shell cannot be started.
+CommandStream runShellCommand(const std::string& commandLine);
+
+/// Reads at most the first 4096 bytes of the command's output, closes the stream (waiting for the
+/// command) and decodes the bytes. Nothing when they are not valid UTF-8 (also when the cut at
+/// 4096 bytes splits a character) or the stream is empty; an empty output gives "".
+std::optional<std::string> readCommandOutput(CommandStream stream);
+
+/// Runs `commandLine` under /bin/sh with `input` on its standard input, then closes that input
+/// and waits for the command to end. Its output goes where the application's goes. False only
+/// when the command could not be started; its exit status is not looked at.
+bool runShellCommandWithInput(const std::string& commandLine, std::string_view input);
+
+/// The scheduled-task probe: runs `probeCommand` and reads the process id at the start of its
+/// output (the text before the first "shutdown", read as an integer after leading blanks).
+/// 0 when the command cannot run, prints nothing, or its output is not UTF-8.
+std::int64_t findScheduledTaskPid(const std::string& probeCommand);
+
+/// `text` quoted for /bin/sh so that it stands as one word, whatever it holds.
+std::string shellQuote(std::string_view text);
+
+} // namespace zarn

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace zarn {
+
+/// The command lines of one operating system. Each field is a shell fragment; the callers append
+/// arguments to it (`<sudo> <shutdownProgram> -h 2501051530`, `<sudo> <kill> 812`).
+struct SystemCommands {
+    std::string probe;           ///< lists the waiting task process(es), pid first on each line
+    std::string sudo;            ///< privilege prefix that reads the password from stdin
+    std::string shutdownProgram; ///< the program that waits and then acts
+    std::string kill;            ///< signals the waiting process
+
+    /// `/sbin/shutdown` is the waiting process; the probe takes any process whose name holds
+    /// "shutdown".
+    static SystemCommands forMacOS();
+    /// `helperPath` is the waiting process; the probe matches its file name exactly (as the kernel
+    /// keeps it, at most 15 characters), so no other program is ever taken for the task.
+    static SystemCommands forLinux(const std::string& helperPath);
+    /// macOS: forMacOS(). Linux: the helper beside the running executable, else in
+    /// ../libexec/zarn/ from it, else where `cmake --install` put it.
+    static SystemCommands forThisSystem();
+};
+
+/// The helper that forThisSystem() picks for an executable in `executableDir`: the first of
+/// `<dir>/zarn-shutdown`, `<dir>/../libexec/zarn/zarn-shutdown` that is an executable file, else
+/// `installedPath`.
+std::string findHelper(const std::string& executableDir, const std::string& installedPath);
+
+} // namespace zarn

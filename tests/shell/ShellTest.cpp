@@ -1,0 +1,216 @@
+#include "shell/Shell.h"
+#include "shell/SystemCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using zarn::findScheduledTaskPid;
+
+// A folder of the test's own, removed with everything in it.
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "zarn-shell-XXXXXX").string();
+        path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A child process that the test started; killed and reaped whatever happens.
+struct Child {
+    pid_t pid = 0;
+    explicit Child(const std::string& program, std::vector<std::string> args) {
+        std::vector<char*> argv;
+        for (auto& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+            pid = 0;
+        }
+    }
+    void end() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            pid = 0;
+        }
+    }
+    ~Child() { end(); }
+};
+
+TEST(Probe, ReadsThePidOfTheFirstListedTask) {
+    struct Case {
+        const char* listing;
+        std::int64_t pid;
+    };
+    const Case cases[] = {
+        {"", 0},
+        {"   987 shutdown\n", 987},
+        {"  812 shutdown\n  913 shutdown\n", 812},
+        {"  44 shutdownd\n", 44},
+        {"1234 zarn-shutdown\n", 1234},
+        {"shutdown\n", 0},
+        {"  -7 shutdown\n", -7},
+        {"  99999999999999999999 shutdown\n", std::numeric_limits<std::int64_t>::max()},
+    };
+    for (const Case& c : cases) {
+        const std::string command = "printf '%s' " + zarn::shellQuote(c.listing);
+        EXPECT_EQ(findScheduledTaskPid(command), c.pid) << "listing: " << c.listing;
+    }
+}
+
+TEST(Probe, LooksOnlyAtTheFirst4096Bytes) {
+    // 4096 bytes in all: the id, then filler up to the limit, then more that is never read.
+    const std::string head = "  321 shutdown\n";
+    const std::string tail(4096 - head.size(), 'x');
+    EXPECT_EQ(findScheduledTaskPid("printf '%s' '" + head + tail + "'; yes | head -c 100000"), 321);
+
+    // A two-byte character (é) whose second byte would be byte 4097: the text is not UTF-8.
+    const std::string filler(4096 - head.size() - 1, 'x');
+    EXPECT_EQ(findScheduledTaskPid("printf '%s' '" + head + filler + "é'"), 0);
+    // One byte less of filler and the character fits whole.
+    EXPECT_EQ(findScheduledTaskPid("printf '%s' '" + head + filler.substr(1) + "é'"), 321);
+}
+
+TEST(Probe, GivesZeroWhenTheCommandCannotRun) {
+    EXPECT_EQ(findScheduledTaskPid("printf '12 shutdown' \xff"), 0); // not UTF-8
+    EXPECT_EQ(findScheduledTaskPid(std::string("printf '12 shutdown'\0x", 22)), 0);
+    EXPECT_EQ(findScheduledTaskPid("/nonexistent/program-zarn"), 0);
+}
+
+TEST(Probe, LinuxProbeFindsOnlyTheHelperByItsExactName) {
+    TempDir dir;
+    const fs::path helper = dir.path / ("zt-pr-" + std::to_string(::getpid()));
+    const fs::path lookalike = dir.path / ("zt-pr-" + std::to_string(::getpid()) + "x");
+    fs::copy_file("/bin/sleep", helper);
+    fs::copy_file("/bin/sleep", lookalike);
+    const std::string probe = zarn::SystemCommands::forLinux(helper.string()).probe;
+
+    EXPECT_EQ(findScheduledTaskPid(probe), 0);
+    Child other(lookalike.string(), {lookalike.filename().string(), "30"});
+    ASSERT_GT(other.pid, 0);
+    Child task(helper.string(), {helper.filename().string(), "30"});
+    ASSERT_GT(task.pid, 0);
+    // The name reaches the process list once exec has run.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (findScheduledTaskPid(probe) != task.pid && std::chrono::steady_clock::now() < until) {
+        ::usleep(10000);
+    }
+    EXPECT_EQ(findScheduledTaskPid(probe), task.pid);
+    task.end();
+    EXPECT_EQ(findScheduledTaskPid(probe), 0);
+}
+
+TEST(CommandOutput, ReadsTextAndClosesTheStream) {
+    EXPECT_EQ(zarn::readCommandOutput(zarn::runShellCommand("printf 'a b\\n'")), "a b\n");
+    EXPECT_EQ(zarn::readCommandOutput(zarn::runShellCommand("true")), "");
+    EXPECT_EQ(zarn::readCommandOutput(zarn::CommandStream()), std::nullopt);
+    EXPECT_EQ(zarn::readCommandOutput(zarn::runShellCommand("printf '\\377'")), std::nullopt);
+
+    // Output that never ends: the close stops the writer instead of waiting for it.
+    const auto start = std::chrono::steady_clock::now();
+    const auto endless = zarn::readCommandOutput(zarn::runShellCommand("yes"));
+    ASSERT_TRUE(endless.has_value());
+    EXPECT_EQ(endless->size(), 4096u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(CommandWithInput, DeliversTheInputByteForByteAndRunsNothingElse) {
+    TempDir dir;
+    const fs::path received = dir.path / "received";
+    const fs::path marker = dir.path / "marker";
+    const std::string m = marker.string();
+    const std::string inputs[] = {
+        "plain",
+        "  two  blanks  in a row ",
+        "quotes ' and \" both",
+        "semi; touch " + m,
+        "$(touch " + m + ") and `touch " + m + "`",
+        "back\\slash \\n",
+        "-n leading option",
+        "| touch " + m + " & touch " + m,
+        "Grüße, пароль, 密码",
+        "",
+    };
+    for (const std::string& input : inputs) {
+        const std::string line = input + "\n";
+        ASSERT_TRUE(
+            zarn::runShellCommandWithInput("cat > " + zarn::shellQuote(received.string()), line));
+        EXPECT_EQ(readFile(received), line);
+    }
+    EXPECT_FALSE(fs::exists(marker));
+}
+
+TEST(CommandWithInput, SurvivesACommandThatReadsNothing) {
+    // A megabyte that nobody reads: the write fails with EPIPE, which must not end this process.
+    EXPECT_TRUE(zarn::runShellCommandWithInput("true", std::string(1 << 20, 'p')));
+    EXPECT_TRUE(zarn::runShellCommandWithInput("exit 3", "x\n"));
+    EXPECT_FALSE(zarn::runShellCommandWithInput("true \xff", "x\n"));
+}
+
+TEST(CommandWithInput, WaitsForTheCommandToEnd) {
+    TempDir dir;
+    const fs::path done = dir.path / "done";
+    ASSERT_TRUE(
+        zarn::runShellCommandWithInput("sleep 0.3; touch " + zarn::shellQuote(done.string()), ""));
+    EXPECT_TRUE(fs::exists(done));
+}
+
+TEST(SystemCommands, BuildTheCommandLinesOfEachSystem) {
+    const auto mac = zarn::SystemCommands::forMacOS();
+    EXPECT_EQ(mac.probe, "ps ax -o pid,command -c | grep shutdown");
+    EXPECT_EQ(mac.sudo, "sudo -S -k -p ''");
+    EXPECT_EQ(mac.shutdownProgram, "/sbin/shutdown");
+    EXPECT_EQ(mac.kill, "kill -sigterm");
+
+    // A path with blanks and a quote stays one word; the probe takes the kernel's 15 characters.
+    const auto linux = zarn::SystemCommands::forLinux("/opt/my apps/it's/zarn-shutdown-longer");
+    EXPECT_EQ(linux.shutdownProgram, "'/opt/my apps/it'\\''s/zarn-shutdown-longer'");
+    EXPECT_EQ(linux.probe, "ps -C 'zarn-shutdown-l' -o pid=,comm=");
+    EXPECT_EQ(linux.sudo, "sudo -S -k -p ''");
+}
+
+TEST(SystemCommands, FindTheHelperBesideTheProgramThenInLibexec) {
+    TempDir dir;
+    const fs::path bin = dir.path / "bin";
+    const fs::path libexec = dir.path / "libexec" / "zarn";
+    fs::create_directories(bin);
+    fs::create_directories(libexec);
+    const auto makeProgram = [](const fs::path& path) {
+        std::ofstream(path) << "#!/bin/sh\n";
+        fs::permissions(path, fs::perms::owner_all);
+    };
+
+    EXPECT_EQ(zarn::findHelper(bin.string(), "/installed/zarn-shutdown"),
+              "/installed/zarn-shutdown");
+    makeProgram(libexec / "zarn-shutdown");
+    EXPECT_EQ(zarn::findHelper(bin.string(), "/installed"), (libexec / "zarn-shutdown").string());
+    std::ofstream(bin / "zarn-shutdown") << "not executable";
+    EXPECT_EQ(zarn::findHelper(bin.string(), "/installed"), (libexec / "zarn-shutdown").string());
+    makeProgram(bin / "zarn-shutdown");
+    EXPECT_EQ(zarn::findHelper(bin.string(), "/installed"), (bin / "zarn-shutdown").string());
+}
+
+} // namespace
