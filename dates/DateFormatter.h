@@ -1,0 +1,56 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarn {
+
+/// An absolute instant; keeps whatever precision it was given.
+using Date = std::chrono::system_clock::time_point;
+
+namespace dates {
+
+/// Turns dates into text and back, in the locale, calendar and time zone that were the user's
+/// when it was made. Patterns are Unicode (UTS #35) date patterns; all text is UTF-8.
+class DateFormatter {
+public:
+    enum class Style { None = 0, Short = 1, Medium = 2, Long = 3, Full = 4 };
+
+    /// The user's current default locale (with the calendar it names) and time zone, read now;
+    /// with neither pattern nor styles set it formats every date as "".
+    DateFormatter();
+    /// en_US_POSIX, Gregorian, the user's time zone: for stamps that programs read.
+    static DateFormatter posix();
+
+    DateFormatter(const DateFormatter& other);
+    DateFormatter& operator=(const DateFormatter& other);
+    DateFormatter(DateFormatter&&) noexcept;
+    DateFormatter& operator=(DateFormatter&&) noexcept;
+    ~DateFormatter();
+
+    /// Replaces any styles.
+    void setDateFormat(std::string_view pattern);
+    /// Replace any pattern; the two styles combine.
+    void setDateStyle(Style style);
+    void setTimeStyle(Style style);
+
+    std::string stringFromDate(Date date) const;
+    /// Nothing unless the whole text parses.
+    std::optional<Date> dateFromString(std::string_view text) const;
+    /// Full month names in the formatter's calendar, the first month first.
+    std::vector<std::string> monthSymbols() const;
+    /// Full weekday names, Sunday first.
+    std::vector<std::string> weekdaySymbols() const;
+
+private:
+    struct Impl;
+    explicit DateFormatter(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace dates
+} // namespace zarn
