@@ -1,0 +1,27 @@
+#pragma once
+
+#include "helper/Request.h"
+
+#include <chrono>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarn::helper {
+
+/// One command as its argument vector; the first element is looked up in PATH.
+using CommandArgs = std::vector<std::string>;
+
+/// Runs the first of `commands` whose program exists, in a child with every signal unblocked and
+/// SIGHUP back at its default, and waits for it at most `limit` (then kills it). True when it
+/// exited with status 0; false when none exists, it failed, or it ran out of time.
+bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::milliseconds limit);
+
+/// `systemctl <verb>`, or `loginctl <verb>` where there is no systemctl, waited for at most 60 s.
+bool runSystemAction(Action action);
+
+/// Appends "<verb> <stamp>\n" to `logPath` with a single write, creating the file when needed.
+/// False when the path is empty, the file cannot be opened, or the write falls short.
+bool recordDryRunAction(const std::string& logPath, Action action, std::string_view stamp);
+
+} // namespace zarn::helper

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "helper/Request.h"
+
+#include <ctime>
+#include <optional>
+
+namespace zarn::helper {
+
+/// How a wait for the deadline ended.
+enum class WaitEnd {
+    Reached, ///< the real-time clock has passed the deadline
+    Stopped, ///< the stop descriptor became readable first
+    Failed,  ///< the timer or the poll failed; the deadline may not have come
+};
+
+/// A one-shot timer for an absolute instant on the real-time clock, so that the time spent
+/// suspended and changes of the clock count. Move-only; closes its descriptor.
+class DeadlineTimer {
+public:
+    /// Arms a timer for `deadline` (already past: it expires at once). With `wakeSystem` it runs
+    /// on CLOCK_REALTIME_ALARM, which also wakes a suspended machine; where the kernel refuses that
+    /// clock (no CAP_WAKE_ALARM, no wake-capable clock device) on CLOCK_REALTIME, as without
+    /// `wakeSystem`. Nothing when no timer can be armed.
+    static std::optional<DeadlineTimer> arm(Instant deadline, bool wakeSystem);
+
+    DeadlineTimer(DeadlineTimer&& other) noexcept;
+    DeadlineTimer& operator=(DeadlineTimer&& other) noexcept;
+    DeadlineTimer(const DeadlineTimer&) = delete;
+    DeadlineTimer& operator=(const DeadlineTimer&) = delete;
+    ~DeadlineTimer();
+
+    /// Blocks until the deadline has passed, or until `stopFd` (-1: none) becomes readable; the
+    /// stop descriptor is not read. A signal that interrupts the wait does not end it: the same
+    /// deadline is waited for again. May be called again after Stopped.
+    WaitEnd wait(int stopFd) const;
+
+    Instant deadline() const { return deadline_; }
+    /// CLOCK_REALTIME_ALARM or CLOCK_REALTIME.
+    clockid_t clock() const { return clock_; }
+
+private:
+    DeadlineTimer(int fd, clockid_t clock, Instant deadline)
+        : fd_(fd), clock_(clock), deadline_(deadline) {}
+
+    int fd_ = -1;
+    clockid_t clock_ = CLOCK_REALTIME;
+    Instant deadline_;
+};
+
+/// Sets SIGTERM to its default action, blocks it in the calling thread and returns a descriptor
+/// that becomes readable once a SIGTERM is pending; -1 when that fails (SIGTERM is then left
+/// blocked). In a process with several threads every thread must block SIGTERM as well.
+int terminationSignalFd();
+
+} // namespace zarn::helper

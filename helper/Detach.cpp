@@ -1,0 +1,73 @@
+#include "helper/Detach.h"
+
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace zarn::helper {
+
+namespace {
+
+void closeRange(unsigned first, unsigned last) {
+    if (first > last) {
+        return;
+    }
+    if (::close_range(first, last, 0) == 0) {
+        return;
+    }
+    // Kernels before 5.9 have no close_range; the open descriptors are listed in /proc instead.
+    std::vector<int> open;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        const int listing = ::dirfd(dir);
+        while (const dirent* entry = ::readdir(dir)) {
+            char* end = nullptr;
+            const long fd = std::strtol(entry->d_name, &end, 10);
+            if (end != entry->d_name && *end == '\0' && fd != listing &&
+                static_cast<unsigned long>(fd) >= first && static_cast<unsigned long>(fd) <= last) {
+                open.push_back(static_cast<int>(fd));
+            }
+        }
+        ::closedir(dir);
+    }
+    for (const int fd : open) {
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::optional<int> detachFromCaller(int keepFd) {
+    if (::setsid() < 0 || ::chdir("/") != 0) {
+        return std::nullopt;
+    }
+    int kept = keepFd;
+    if (kept >= 0 && kept <= STDERR_FILENO) {
+        kept = ::fcntl(keepFd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        if (kept < 0) {
+            return std::nullopt;
+        }
+    }
+    const int null = ::open("/dev/null", O_RDWR);
+    if (null < 0) {
+        return std::nullopt;
+    }
+    for (int standard = STDIN_FILENO; standard <= STDERR_FILENO; ++standard) {
+        if (null != standard && ::dup2(null, standard) < 0) {
+            return std::nullopt;
+        }
+    }
+    if (kept < 0) {
+        closeRange(STDERR_FILENO + 1, UINT_MAX);
+    } else {
+        closeRange(STDERR_FILENO + 1, static_cast<unsigned>(kept) - 1);
+        closeRange(static_cast<unsigned>(kept) + 1, UINT_MAX);
+    }
+    std::signal(SIGHUP, SIG_IGN);
+    return kept;
+}
+
+} // namespace zarn::helper

@@ -1,0 +1,147 @@
+// zarn-shutdown -h|-r|-s yyMMddHHmm: checks its arguments, starts the waiting process, prints
+// its pid and returns. Built a second time as dry-shutdown (ZARN_DRY_RUN), which records the
+// action in $ZARN_DRY_RUN_LOG instead of taking it and runs for any user.
+
+#include "helper/Actions.h"
+#include "helper/DeadlineTimer.h"
+#include "helper/Detach.h"
+#include "helper/Request.h"
+#include "helper/Task.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <string_view>
+#include <sys/wait.h>
+#include <syslog.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace zarn::helper;
+
+// The waiting process arms its timer and then reports; a start that takes longer has failed.
+constexpr int startTimeLimitMs = 10000;
+constexpr char readyByte = 'R';
+
+int refuse(const std::string& message, int status) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return status;
+}
+
+std::string prefixed(std::string_view message) {
+    return std::string(programName) + ": " + std::string(message);
+}
+
+bool takeAction(Action action, const std::string& stamp) {
+#ifdef ZARN_DRY_RUN
+    const char* logPath = std::getenv("ZARN_DRY_RUN_LOG");
+    return recordDryRunAction(logPath != nullptr ? logPath : "", action, stamp);
+#else
+    (void)stamp;
+    return runSystemAction(action);
+#endif
+}
+
+// The child: becomes the waiting process, tells the parent through `readyFd` once its timer is
+// armed, and lives until the task ends. Never returns.
+[[noreturn]] void becomeWaitingProcess(const Request& request, Instant deadline, int readyFd) {
+    const std::optional<int> ready = detachFromCaller(readyFd);
+    if (!ready) {
+        ::_exit(1);
+    }
+    const int terminated = terminationSignalFd();
+    // Power off and reboot wake the machine to happen on time; sleep has no reason to.
+    const std::optional<DeadlineTimer> timer =
+        DeadlineTimer::arm(deadline, request.action != Action::Suspend);
+    if (terminated < 0 || !timer) {
+        ::_exit(1);
+    }
+    ::openlog(programName.data(), LOG_PID, LOG_DAEMON);
+    ssize_t written = -1;
+    do {
+        written = ::write(*ready, &readyByte, 1);
+    } while (written < 0 && errno == EINTR);
+    ::close(*ready);
+    if (written != 1) {
+        ::_exit(1);
+    }
+    const Outcome outcome = runTask(
+        request.action, *timer, terminated,
+        [&request](Action action) { return takeAction(action, request.stamp); }, systemLog());
+    ::closelog();
+    const bool failed = outcome == Outcome::ActionFailed || outcome == Outcome::WaitFailed;
+    ::_exit(failed ? 1 : 0);
+}
+
+// True once the child has reported; a child that died or hung is killed and reaped.
+bool waitUntilReady(pid_t child, int readyFd) {
+    pollfd watched{readyFd, POLLIN, 0};
+    int polled = -1;
+    do {
+        polled = ::poll(&watched, 1, startTimeLimitMs);
+    } while (polled < 0 && errno == EINTR);
+    char byte = 0;
+    ssize_t got = -1;
+    if (polled > 0) {
+        do {
+            got = ::read(readyFd, &byte, 1);
+        } while (got < 0 && errno == EINTR);
+    }
+    if (got == 1 && byte == readyByte) {
+        return true;
+    }
+    ::kill(child, SIGKILL);
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::optional<Request> request = parseArguments(args);
+    if (!request) {
+        return refuse(std::string(usageText), 64);
+    }
+#ifndef ZARN_DRY_RUN
+    if (::geteuid() != 0) {
+        return refuse(prefixed("must be run as root"), 1);
+    }
+#endif
+    const std::optional<Instant> deadline = deadlineFromStamp(request->stamp);
+    if (!deadline) {
+        return refuse(prefixed("not a valid time: " + request->stamp), 1);
+    }
+    if (*deadline <= std::chrono::system_clock::now()) {
+        return refuse(prefixed("that time is already past"), 1);
+    }
+
+    int readyPipe[2];
+    if (::pipe2(readyPipe, O_CLOEXEC) != 0) {
+        return refuse(prefixed("cannot start the waiting process"), 1);
+    }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return refuse(prefixed("cannot start the waiting process"), 1);
+    }
+    if (child == 0) {
+        ::close(readyPipe[0]);
+        becomeWaitingProcess(*request, *deadline, readyPipe[1]);
+    }
+    ::close(readyPipe[1]);
+    const bool ready = waitUntilReady(child, readyPipe[0]);
+    ::close(readyPipe[0]);
+    if (!ready) {
+        return refuse(prefixed("the waiting process did not start"), 1);
+    }
+    std::printf("%s: [pid %ld]\n", programName.data(), static_cast<long>(child));
+    return 0;
+}
