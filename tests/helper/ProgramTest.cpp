@@ -1,0 +1,291 @@
+// Runs the built programs. Only dry-shutdown is ever given a time it would accept: it records
+// the action in a file. The real zarn-shutdown is run with command lines it refuses before
+// reading the clock, and always with a PATH that holds no systemctl or loginctl.
+
+#include "shell/Shell.h"
+#include "shell/SystemCommands.h"
+#include "tests/helper/HelperTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using zarn::test::HelperCopy;
+using zarn::test::ProcessGuard;
+using zarn::test::RunResult;
+using zarn::test::TempDir;
+namespace fs = std::filesystem;
+
+using Clock = std::chrono::system_clock;
+
+class HelperProgram : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(zarn::test::becomeSubreaper()); }
+
+    // Runs a copy with nothing to act through on its PATH and, for dry-shutdown, its own log.
+    RunResult run(const HelperCopy& copy, const std::vector<std::string>& args) {
+        return zarn::test::runProgram(copy.path(), args,
+                                      {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + log()});
+    }
+
+    // A started helper's waiting process, ended by the guard if the test does not.
+    pid_t started(const RunResult& result) {
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        const std::optional<pid_t> pid = zarn::test::printedPid(result.out);
+        EXPECT_TRUE(pid) << "[" << result.out << "]";
+        if (!pid) {
+            return 0;
+        }
+        guard.add(*pid);
+        return *pid;
+    }
+
+    std::string emptyPath() const { return (scratch.path() / "empty-path").string(); }
+    std::string log() const { return (scratch.path() / "actions").string(); }
+
+    TempDir scratch;
+    ProcessGuard guard;
+};
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+// Field 7 of /proc/<pid>/stat, the controlling terminal; -1 when unreadable.
+long terminalOf(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)),
+                           std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) {
+        return -1;
+    }
+    std::istringstream fields(text.substr(close + 1));
+    std::string state;
+    long parent = 0;
+    long group = 0;
+    long session = 0;
+    long terminal = -1;
+    fields >> state >> parent >> group >> session >> terminal;
+    return terminal;
+}
+
+std::string stampIn(std::chrono::minutes fromNow) {
+    return zarn::test::stampOf(Clock::now() + fromNow);
+}
+
+TEST_F(HelperProgram, RefusesWrongUsageWithStatus64) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("du"));
+    const HelperCopy real("zarn-shutdown", zarn::test::uniqueName("zu"));
+    const std::string future = stampIn(10min);
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"-h"},
+        {future},
+        {"-x", future},
+        {"-h" + future},
+        {"-h", future, "extra"},
+        {"-h", "-r", future},
+    };
+    for (const HelperCopy* copy : {&dry, &real}) {
+        for (const auto& args : wrong) {
+            const RunResult result = run(*copy, args);
+            EXPECT_EQ(result.status, 64) << copy->name() << " " << ::testing::PrintToString(args);
+            EXPECT_EQ(result.err, "usage: zarn-shutdown -h|-r|-s yyMMddHHmm\n");
+            EXPECT_EQ(result.out, "");
+            EXPECT_TRUE(zarn::test::processesNamed(copy->name()).empty());
+        }
+    }
+}
+
+TEST_F(HelperProgram, RefusesStampsThatNameNoTime) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("dv"));
+    for (const std::string& stamp : std::initializer_list<std::string>{
+             "990101000", "99010100000", "99O1010000", "abcdefghij", "9913010000", "9902300000",
+             "9901012400", "9901010060"}) {
+        const RunResult result = run(dry, {"-h", stamp});
+        EXPECT_EQ(result.status, 1) << stamp;
+        EXPECT_EQ(result.err, "zarn-shutdown: not a valid time: " + stamp + "\n");
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_TRUE(zarn::test::processesNamed(dry.name()).empty());
+    EXPECT_FALSE(fs::exists(log()));
+}
+
+TEST_F(HelperProgram, RefusesATimeAlreadyPast) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("dp"));
+    // The current minute began at or before now, so it is past as well.
+    for (const std::string& stamp : std::initializer_list<std::string>{
+             stampIn(0min), stampIn(-1min), stampIn(-24h), std::string("0001010000")}) {
+        for (const char* flag : {"-h", "-r", "-s"}) {
+            const RunResult result = run(dry, {flag, stamp});
+            EXPECT_EQ(result.status, 1) << flag << " " << stamp;
+            EXPECT_EQ(result.err, "zarn-shutdown: that time is already past\n");
+            EXPECT_EQ(result.out, "");
+            if (const auto pid = zarn::test::printedPid(result.out)) {
+                guard.add(*pid);
+            }
+        }
+    }
+    EXPECT_TRUE(zarn::test::processesNamed(dry.name()).empty());
+    EXPECT_FALSE(fs::exists(log()));
+}
+
+TEST_F(HelperProgram, AFutureTimeLeavesADetachedWaitingProcessThatSigtermEnds) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("dw"));
+    const zarn::SystemCommands commands = zarn::SystemCommands::forLinux(dry.path());
+    const std::string stamp = stampIn(10min);
+    for (const char* flag : {"-h", "-r", "-s"}) {
+        SCOPED_TRACE(flag);
+        const pid_t pid = started(run(dry, {flag, stamp}));
+        ASSERT_GT(pid, 0);
+
+        const auto comm =
+            zarn::readCommandOutput(zarn::runShellCommand("ps -o comm= -p " + std::to_string(pid)));
+        ASSERT_TRUE(comm);
+        EXPECT_EQ(trimmed(*comm), dry.name());
+        EXPECT_EQ(::getsid(pid), pid);
+        EXPECT_EQ(terminalOf(pid), 0);
+        EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/cwd"), "/");
+        const fs::path fds = "/proc/" + std::to_string(pid) + "/fd";
+        for (const char* standard : {"0", "1", "2"}) {
+            EXPECT_EQ(fs::read_symlink(fds / standard), "/dev/null") << "fd " << standard;
+        }
+        // Nothing of the caller's stays open, such as the pipes its output went to.
+        for (const fs::directory_entry& fd : fs::directory_iterator(fds)) {
+            std::error_code gone;
+            const std::string target = fs::read_symlink(fd.path(), gone).string();
+            EXPECT_EQ(target.rfind("pipe:", 0), std::string::npos) << fd.path() << " " << target;
+        }
+        EXPECT_EQ(zarn::findScheduledTaskPid(commands.probe), pid);
+
+        ASSERT_EQ(::kill(pid, SIGTERM), 0);
+        const auto status = zarn::test::waitForChild(pid, 5s);
+        ASSERT_TRUE(status);
+        guard.forget(pid);
+        ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+        EXPECT_EQ(WEXITSTATUS(*status), 0);
+        EXPECT_EQ(zarn::findScheduledTaskPid(commands.probe), 0);
+    }
+    EXPECT_TRUE(zarn::test::processesNamed(dry.name()).empty());
+    EXPECT_FALSE(fs::exists(log()));
+}
+
+TEST_F(HelperProgram, RecordsTheActionWhenTheMinuteStarts) {
+    const struct {
+        const char* flag;
+        const char* verb;
+        const char* name;
+    } tasks[] = {{"-h", "poweroff", "df"}, {"-r", "reboot", "dr"}, {"-s", "suspend", "ds"}};
+    // The next whole minute, or the one after when the next is too close to start in time.
+    const auto now = Clock::now();
+    auto minute = std::chrono::ceil<std::chrono::minutes>(now);
+    if (minute - now < 3s) {
+        minute += 1min;
+    }
+    const std::string stamp = zarn::test::stampOf(minute);
+
+    std::vector<std::unique_ptr<HelperCopy>> copies;
+    std::vector<pid_t> pids;
+    std::vector<std::string> logs;
+    for (const auto& task : tasks) {
+        copies.push_back(
+            std::make_unique<HelperCopy>("dry-shutdown", zarn::test::uniqueName(task.name)));
+        logs.push_back((scratch.path() / (std::string(task.verb) + ".log")).string());
+        const RunResult result =
+            zarn::test::runProgram(copies.back()->path(), {task.flag, stamp},
+                                   {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + logs.back()});
+        const pid_t pid = started(result);
+        ASSERT_GT(pid, 0) << task.flag;
+        pids.push_back(pid);
+    }
+
+    // Watch the logs from just before the minute until a second into it.
+    std::this_thread::sleep_until(minute - 500ms);
+    for (const std::string& log : logs) {
+        EXPECT_FALSE(fs::exists(log)) << log << " written before the minute";
+    }
+    std::vector<std::optional<Clock::time_point>> written(logs.size());
+    while (Clock::now() < minute + 1500ms) {
+        for (std::size_t i = 0; i < logs.size(); ++i) {
+            if (!written[i] && fs::exists(logs[i]) && fs::file_size(logs[i]) > 0) {
+                written[i] = Clock::now();
+            }
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    for (std::size_t i = 0; i < logs.size(); ++i) {
+        SCOPED_TRACE(tasks[i].flag);
+        ASSERT_TRUE(written[i]);
+        EXPECT_GE(*written[i], minute);
+        EXPECT_LE(*written[i], minute + 1s);
+        EXPECT_EQ(zarn::test::readFile(logs[i]), std::string(tasks[i].verb) + " " + stamp + "\n");
+        const auto status = zarn::test::waitForChild(pids[i], 5s);
+        ASSERT_TRUE(status) << "still running after its action";
+        guard.forget(pids[i]);
+        ASSERT_TRUE(WIFEXITED(*status));
+        EXPECT_EQ(WEXITSTATUS(*status), 0);
+        EXPECT_TRUE(zarn::test::processesNamed(copies[i]->name()).empty());
+    }
+}
+
+// setpriv, else runuser, with the arguments that run a command as `nobody`; empty when neither
+// exists.
+std::vector<std::string> asNobody() {
+    for (const char* dir : {"/usr/bin", "/bin", "/usr/sbin", "/sbin"}) {
+        const fs::path setpriv = fs::path(dir) / "setpriv";
+        if (::access(setpriv.c_str(), X_OK) == 0) {
+            return {setpriv.string(), "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        }
+    }
+    for (const char* dir : {"/usr/sbin", "/sbin", "/usr/bin", "/bin"}) {
+        const fs::path runuser = fs::path(dir) / "runuser";
+        if (::access(runuser.c_str(), X_OK) == 0) {
+            return {runuser.string(), "-u", "nobody", "--"};
+        }
+    }
+    return {};
+}
+
+TEST_F(HelperProgram, RefusesToRunForAnyoneButRoot) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to run the helper as another user";
+    }
+    const std::vector<std::string> prefix = asNobody();
+    if (prefix.empty()) {
+        GTEST_SKIP() << "neither setpriv nor runuser is installed";
+    }
+    const HelperCopy real("zarn-shutdown", zarn::test::uniqueName("zn"));
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("dn"));
+    // A real but past time: should the root check ever let it through, the program still stops.
+    const auto asNobodyRun = [&](const HelperCopy& copy) {
+        std::vector<std::string> args(prefix.begin() + 1, prefix.end());
+        args.insert(args.end(), {copy.path(), "-h", "0001010000"});
+        return zarn::test::runProgram(prefix.front(), args,
+                                      {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + log()});
+    };
+    const RunResult refused = asNobodyRun(real);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "zarn-shutdown: must be run as root\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(zarn::test::processesNamed(real.name()).empty());
+
+    // The test twin skips that check and nothing else.
+    const RunResult twin = asNobodyRun(dry);
+    EXPECT_EQ(twin.status, 1);
+    EXPECT_EQ(twin.err, "zarn-shutdown: that time is already past\n");
+}
+
+} // namespace
