@@ -3,6 +3,7 @@
 #include "dates/IcuTime.h"
 
 #include <cmath>
+#include <limits>
 #include <unicode/calendar.h>
 #include <unicode/dtfmtsym.h>
 #include <unicode/gregocal.h>
@@ -13,16 +14,38 @@ namespace zarn::dates {
 
 namespace detail {
 
+namespace {
+constexpr Date::rep ticksPerMilli =
+    std::chrono::duration_cast<Date::duration>(std::chrono::milliseconds(1)).count();
+static_assert(ticksPerMilli > 0, "Date must be at least as fine as a millisecond");
+} // namespace
+
 IcuTime toIcu(Date date) {
-    const auto nanos =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(date.time_since_epoch());
-    const auto millis = std::chrono::floor<std::chrono::milliseconds>(nanos);
-    return {static_cast<UDate>(millis.count()), nanos - millis};
+    // Integer division instead of chrono::floor: subtracting the floored milliseconds would
+    // overflow near the lower end of Date.
+    const Date::rep ticks = date.time_since_epoch().count();
+    Date::rep millis = ticks / ticksPerMilli;
+    Date::rep below = ticks % ticksPerMilli;
+    if (below < 0) {
+        --millis;
+        below += ticksPerMilli;
+    }
+    return {static_cast<UDate>(millis), Date::duration(below)};
 }
 
-Date fromIcu(UDate millis, std::chrono::nanoseconds below) {
-    const auto whole = std::chrono::milliseconds(static_cast<std::int64_t>(std::floor(millis)));
-    return Date(std::chrono::duration_cast<Date::duration>(whole + below));
+std::optional<Date> fromIcu(UDate millis, Date::duration below) {
+    constexpr Date::rep limit = std::numeric_limits<Date::rep>::max() / ticksPerMilli;
+    const double whole = std::floor(millis);
+    // Also false for NaN; the bounds are exact doubles, so the cast below is defined.
+    if (!(whole >= -static_cast<double>(limit) && whole <= static_cast<double>(limit))) {
+        return std::nullopt;
+    }
+    Date::rep ticks = 0;
+    if (__builtin_mul_overflow(static_cast<Date::rep>(whole), ticksPerMilli, &ticks) ||
+        __builtin_add_overflow(ticks, below.count(), &ticks)) {
+        return std::nullopt;
+    }
+    return Date(Date::duration(ticks));
 }
 
 } // namespace detail
@@ -114,11 +137,11 @@ DateFormatter DateFormatter::posix() {
 }
 
 DateFormatter::DateFormatter(const DateFormatter& other)
-    : impl_(std::make_unique<Impl>(*other.impl_)) {}
+    : impl_(other.impl_ ? std::make_unique<Impl>(*other.impl_) : nullptr) {}
 
 DateFormatter& DateFormatter::operator=(const DateFormatter& other) {
     if (this != &other) {
-        impl_ = std::make_unique<Impl>(*other.impl_);
+        impl_ = other.impl_ ? std::make_unique<Impl>(*other.impl_) : nullptr;
     }
     return *this;
 }
@@ -127,7 +150,12 @@ DateFormatter::DateFormatter(DateFormatter&&) noexcept = default;
 DateFormatter& DateFormatter::operator=(DateFormatter&&) noexcept = default;
 DateFormatter::~DateFormatter() = default;
 
+// A moved-from formatter has no Impl: it ignores settings and formats, parses and names nothing.
+
 void DateFormatter::setDateFormat(std::string_view pattern) {
+    if (!impl_) {
+        return;
+    }
     UErrorCode status = U_ZERO_ERROR;
     auto* made =
         new icu::SimpleDateFormat(icu::UnicodeString::fromUTF8(icu::StringPiece(
@@ -138,17 +166,23 @@ void DateFormatter::setDateFormat(std::string_view pattern) {
 }
 
 void DateFormatter::setDateStyle(Style style) {
+    if (!impl_) {
+        return;
+    }
     impl_->dateStyle = style;
     impl_->applyStyles();
 }
 
 void DateFormatter::setTimeStyle(Style style) {
+    if (!impl_) {
+        return;
+    }
     impl_->timeStyle = style;
     impl_->applyStyles();
 }
 
 std::string DateFormatter::stringFromDate(Date date) const {
-    if (!impl_->format) {
+    if (!impl_ || !impl_->format) {
         return {};
     }
     icu::UnicodeString text;
@@ -157,7 +191,7 @@ std::string DateFormatter::stringFromDate(Date date) const {
 }
 
 std::optional<Date> DateFormatter::dateFromString(std::string_view text) const {
-    if (!impl_->format) {
+    if (!impl_ || !impl_->format) {
         return std::nullopt;
     }
     const icu::UnicodeString input = icu::UnicodeString::fromUTF8(
@@ -197,11 +231,12 @@ std::vector<std::string> symbols(const icu::Locale& locale, const icu::Calendar*
 } // namespace
 
 std::vector<std::string> DateFormatter::monthSymbols() const {
-    return symbols(impl_->locale, impl_->calendar.get(), true);
+    return impl_ ? symbols(impl_->locale, impl_->calendar.get(), true) : std::vector<std::string>{};
 }
 
 std::vector<std::string> DateFormatter::weekdaySymbols() const {
-    return symbols(impl_->locale, impl_->calendar.get(), false);
+    return impl_ ? symbols(impl_->locale, impl_->calendar.get(), false)
+                 : std::vector<std::string>{};
 }
 
 } // namespace zarn::dates

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <tuple>
 #include <unicode/calendar.h>
 
 namespace zarn::dates {
@@ -21,16 +23,19 @@ std::unique_ptr<icu::Calendar> calendarAt(Date date) {
     return U_SUCCESS(status) ? std::move(calendar) : nullptr;
 }
 
-// ICU adds 32-bit amounts; a larger count (over 4000 years even in minutes) lands far outside
-// any date ICU keeps, so it is refused. False once ICU gives up.
-bool addCount(icu::Calendar& calendar, UCalendarDateFields field, std::int64_t count) {
-    if (count < std::numeric_limits<int32_t>::min() ||
-        count > std::numeric_limits<int32_t>::max()) {
-        return false;
+// ICU adds 32-bit amounts, and its year and month sums are 32-bit too; a count is therefore
+// capped at a million years' worth of its unit, which lies far beyond any Date (about 292 years
+// either side of 1970) yet keeps even all five counts together inside ICU's range, and is added
+// in 32-bit steps (at most some 250, for minutes).
+void addCount(icu::Calendar& calendar, UCalendarDateFields field, std::int64_t count,
+              std::int64_t cap, UErrorCode& status) {
+    count = std::clamp(count, -cap, cap);
+    while (count != 0 && U_SUCCESS(status)) {
+        const std::int64_t step = std::clamp<std::int64_t>(
+            count, -std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max());
+        calendar.add(field, static_cast<int32_t>(step), status);
+        count -= step;
     }
-    UErrorCode status = U_ZERO_ERROR;
-    calendar.add(field, static_cast<int32_t>(count), status);
-    return U_SUCCESS(status);
 }
 
 std::string withPattern(Date date, const char* pattern) {
@@ -61,22 +66,29 @@ Date dateByAddingDays(Date base, std::int64_t days, std::int64_t months, std::in
     if (!calendar) {
         return base;
     }
-    // Larger units first; days keep the wall-clock time, hours and minutes are real time.
-    const std::array<std::pair<UCalendarDateFields, std::int64_t>, 5> amounts{{
-        {UCAL_YEAR, years},
-        {UCAL_MONTH, months},
-        {UCAL_DATE, days},
-        {UCAL_HOUR_OF_DAY, hours},
-        {UCAL_MINUTE, mins},
+    // Larger units first, so that 30 January plus one month and one day is 1 March (28 February,
+    // then a day). Days keep the wall-clock time across a daylight-saving change; hours and
+    // minutes are real time.
+    const std::array<std::tuple<UCalendarDateFields, std::int64_t, std::int64_t>, 5> amounts{{
+        {UCAL_YEAR, years, 1'000'000},
+        {UCAL_MONTH, months, 12'000'000},
+        {UCAL_DATE, days, 366'000'000},
+        {UCAL_HOUR_OF_DAY, hours, 8'784'000'000},
+        {UCAL_MINUTE, mins, 527'040'000'000},
     }};
-    for (const auto& [field, count] : amounts) {
-        if (!addCount(*calendar, field, count)) {
-            return base;
-        }
-    }
     UErrorCode status = U_ZERO_ERROR;
-    const UDate result = calendar->getTime(status);
-    return U_SUCCESS(status) ? detail::fromIcu(result, detail::toIcu(base).below) : base;
+    for (const auto& [field, count, cap] : amounts) {
+        addCount(*calendar, field, count, cap, status);
+    }
+    const detail::IcuTime start = detail::toIcu(base);
+    const UDate end = calendar->getTime(status);
+    if (U_FAILURE(status)) {
+        return base;
+    }
+    if (const auto result = detail::fromIcu(end, start.below)) {
+        return *result;
+    }
+    return end > start.millis ? Date::max() : Date::min();
 }
 
 DateComponents diffDate(Date first, Date second, std::uint64_t units) {
@@ -97,10 +109,18 @@ DateComponents diffDate(Date first, Date second, std::uint64_t units) {
             {Second, UCAL_SECOND, &components.second},
         }};
     // fieldDifference moves the calendar on by what it counted, so each smaller unit gets the
-    // rest.
+    // rest. Seconds are counted directly: ICU's count is 32-bit (68 years of seconds), and a
+    // second is always 1000 milliseconds to it.
     for (const auto& [unit, field, slot] : fields) {
-        if ((units & unit) != 0) {
-            UErrorCode status = U_ZERO_ERROR;
+        if ((units & unit) == 0) {
+            continue;
+        }
+        UErrorCode status = U_ZERO_ERROR;
+        if (field == UCAL_SECOND) {
+            const UDate now = calendar->getTime(status);
+            *slot =
+                U_SUCCESS(status) ? static_cast<std::int64_t>(std::trunc((end - now) / 1000)) : 0;
+        } else {
             const int32_t amount = calendar->fieldDifference(end, field, status);
             *slot = U_SUCCESS(status) ? amount : 0;
         }

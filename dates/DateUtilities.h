@@ -32,13 +32,16 @@ inline constexpr std::int64_t NotFound = std::numeric_limits<std::int64_t>::max(
 
 /// 00:00 of the date's day, through the text "yyyy-MM-dd" and back; nothing if that fails.
 std::optional<Date> cleanseDate(Date date);
-/// `base` plus the counts (negative ones move back); larger amounts carry into larger units. All
-/// counts 0 gives `base` itself, to the nanosecond; `base` also when a count is beyond 32 bits or
-/// the result beyond the calendar's range.
+/// `base` plus the counts, larger units first (negative ones move back); an amount larger than its
+/// unit carries (90 minutes are 1 h 30 min). Days keep the wall-clock time, hours and minutes are
+/// real time. Precision below the millisecond is kept: all counts 0 give `base` itself. A result
+/// beyond the range of Date gives Date::max() or Date::min(); a count is taken as at most a
+/// million years' worth of its unit.
 Date dateByAddingDays(Date base, std::int64_t days, std::int64_t months, std::int64_t years,
                       std::int64_t hours, std::int64_t mins);
-/// From `first` to `second` in the units of the mask (CalendarUnit bits), largest unit first;
-/// negative when `second` is earlier.
+/// From `first` to `second` in the units of the mask (CalendarUnit bits), largest unit first, each
+/// smaller unit counting what the larger ones left; negative when `second` is earlier. Counted to
+/// the millisecond; other bits of the mask are ignored.
 DateComponents diffDate(Date first, Date second, std::uint64_t units);
 /// `formatter`'s text for `date`.
 std::string componentOfDate(Date date, const DateFormatter& formatter);
