@@ -63,6 +63,8 @@ void Alert::setEscapeButton(QPushButton* button) {
     box_->setEscapeButton(button);
 }
 
+QMessageBox* Alert::messageBox() const { return box_.data(); }
+
 QString Alert::messageText() const {
     return box_->text();
 }

@@ -41,7 +41,7 @@ public:
     QString informativeText() const;
     const std::vector<QPushButton*>& buttons() const { return buttons_; }
     /// The box itself, for tests; null once a sheet has ended.
-    QMessageBox* messageBox() const { return box_.data(); }
+    QMessageBox* messageBox() const;
 
     /// Shows `alert` as a window-modal sheet on `window` (application-modal when null) and returns
     /// at once. When a button ends the sheet, `completion` runs once with its code, then the alert

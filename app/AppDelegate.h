@@ -29,6 +29,11 @@ struct OsVersion {
 /// its type (as on Linux).
 OsVersion osVersionGate();
 
+/// The text that confirms a scheduled task: the label of the task with tag `tag` (1 shut down,
+/// 2 restart, 3 sleep; none for another tag) and `date` as "MMM dd, yyyy, h:mm a" in the user's
+/// locale, e.g. "ShutDown Scheduled for: Jan 05, 2025, 3:30 PM".
+QString confirmationText(int tag, Date date);
+
 /// What the application takes from its surroundings; tests pass their own.
 struct Environment {
     SystemCommands commands = SystemCommands::forThisSystem();
@@ -82,6 +87,8 @@ private:
     bool isDateTimeOK(Date date);
     void startaTask();
     void endaTask();
+    /// The probe's answer once the task `pid` has ended, or after two seconds if it has not.
+    std::int64_t waitForTaskToEnd(std::int64_t pid) const;
     void setUpDatePicker();
 
     void setUpMenus();

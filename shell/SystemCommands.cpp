@@ -31,8 +31,10 @@ SystemCommands SystemCommands::forMacOS() {
 SystemCommands SystemCommands::forLinux(const std::string& helperPath) {
     const std::string name =
         std::filesystem::path(helperPath).filename().string().substr(0, processNameLength);
-    return {"ps -C " + shellQuote(name) + " -o pid=,comm=", sudoPrefix, shellQuote(helperPath),
-            "kill -sigterm"};
+    // A zombie has ended already: where nothing reaps orphans (some containers' first process
+    // does not) it would otherwise stay listed as the task and never be cancelled.
+    return {"ps -C " + shellQuote(name) + " -o pid=,s=,comm= | grep -v '^ *[0-9]* Z '", sudoPrefix,
+            shellQuote(helperPath), "kill -sigterm"};
 }
 
 std::string findHelper(const std::string& executableDir, const std::string& installedPath) {

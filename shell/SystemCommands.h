@@ -16,7 +16,8 @@ struct SystemCommands {
     /// "shutdown".
     static SystemCommands forMacOS();
     /// `helperPath` is the waiting process; the probe matches its file name exactly (as the kernel
-    /// keeps it, at most 15 characters), so no other program is ever taken for the task.
+    /// keeps it, at most 15 characters), so no other program is ever taken for the task; processes
+    /// that have ended but are not yet reaped do not count.
     static SystemCommands forLinux(const std::string& helperPath);
     /// macOS: forMacOS(). Linux: the helper beside the running executable, else in
     /// ../libexec/zarn/ from it, else where `cmake --install` put it.

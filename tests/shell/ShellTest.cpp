@@ -188,7 +188,7 @@ TEST(SystemCommands, BuildTheCommandLinesOfEachSystem) {
     // A path with blanks and a quote stays one word; the probe takes the kernel's 15 characters.
     const auto linux = zarn::SystemCommands::forLinux("/opt/my apps/it's/zarn-shutdown-longer");
     EXPECT_EQ(linux.shutdownProgram, "'/opt/my apps/it'\\''s/zarn-shutdown-longer'");
-    EXPECT_EQ(linux.probe, "ps -C 'zarn-shutdown-l' -o pid=,comm=");
+    EXPECT_EQ(linux.probe, "ps -C 'zarn-shutdown-l' -o pid=,s=,comm= | grep -v '^ *[0-9]* Z '");
     EXPECT_EQ(linux.sudo, "sudo -S -k -p ''");
 }
 

@@ -1,0 +1,363 @@
+#include "SchedulingFixture.h"
+
+#include "dates/DateFormatter.h"
+
+#include <QSignalSpy>
+#include <unicode/locid.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using zarn::AppDelegate;
+using zarn::test::Form;
+using zarn::test::SchedulingFixture;
+using zarn::test::sheetsOn;
+using zarn::test::textOf;
+
+QString stampOf(const QDateTime& when) {
+    zarn::dates::DateFormatter formatter = zarn::dates::DateFormatter::posix();
+    formatter.setDateFormat("yyMMddHHmm");
+    return QString::fromStdString(
+        formatter.stringFromDate(zarn::Date(std::chrono::milliseconds(when.toMSecsSinceEpoch()))));
+}
+
+class Scheduling : public SchedulingFixture {
+protected:
+    void SetUp() override {
+        SchedulingFixture::SetUp();
+        delegate = std::make_unique<AppDelegate>(environment);
+        form = std::make_unique<Form>(*delegate);
+        delegate->applicationDidFinishLaunching();
+    }
+    void TearDown() override {
+        form.reset();
+        delegate.reset();
+        SchedulingFixture::TearDown();
+    }
+
+    // Presses the action button and answers the one sheet it shows with OK; the sheet's text.
+    QString press() {
+        form->scheduleTaskBtn->click();
+        const auto sheets = sheetsOn(form->window);
+        EXPECT_EQ(sheets.size(), 1);
+        const QString text = sheets.isEmpty() ? QString() : textOf(sheets.last());
+        zarn::test::dismissSheets(form->window);
+        return text;
+    }
+
+    std::unique_ptr<AppDelegate> delegate;
+    std::unique_ptr<Form> form;
+};
+
+TEST_F(Scheduling, RefusesAPastDateAndRunsNothing) {
+    form->beginDate->setDateTime(QDateTime::currentDateTime().addSecs(-60));
+    form->enteredPassword->setText("secret");
+    EXPECT_EQ(press(),
+              "Date/Time Input Error|Date and/or Time must be in future - Please adjust dates");
+    EXPECT_TRUE(sudoCalls().empty());
+}
+
+TEST_F(Scheduling, ADateLaterInTheCurrentMinutePassesWithThatMinutesStamp) {
+    // Keep clear of a minute boundary so that "now" and the date share their minute.
+    while (QTime::currentTime().second() > 50) {
+        QTest::qWait(200);
+    }
+    const QDateTime soon = QDateTime::currentDateTime().addMSecs(300);
+    form->beginDate->setDateTime(soon);
+    form->enteredPassword->setText("secret");
+    // The helper refuses a minute that has begun, so nothing waits and the form says so.
+    EXPECT_EQ(press(), "Shutdown/Restart/Sleep NOT started|check the entered password");
+    const auto calls = sudoCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(calls[0].args.back()), stampOf(soon));
+}
+
+TEST_F(Scheduling, PopUpsSetNowPlusTheOffsetSecondsIncluded) {
+    form->hoursPopup->setCurrentIndex(2);
+    form->minutesPopup->setCurrentIndex(30);
+    const QDateTime now = QDateTime::currentDateTime();
+    Q_EMIT form->minutesPopup->activated(30);
+    EXPECT_LE(std::abs(form->beginDate->dateTime().msecsTo(now.addSecs(9000))), 1000);
+
+    form->hoursPopup->setCurrentIndex(0);
+    form->minutesPopup->setCurrentIndex(0);
+    Q_EMIT form->hoursPopup->activated(0);
+    EXPECT_LE(std::abs(form->beginDate->dateTime().msecsTo(QDateTime::currentDateTime())), 1000);
+}
+
+TEST_F(Scheduling, KeepsTheSecondsAndMillisecondsOfTheDateAndStopsAt2099) {
+    const QDateTime precise(QDate(2030, 5, 6), QTime(7, 8, 9, 123));
+    form->beginDate->setDateTime(precise);
+    EXPECT_EQ(form->beginDate->dateTime(), precise);
+    form->beginDate->setDateTime(QDateTime(QDate(2100, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(form->beginDate->dateTime().date(), QDate(2099, 12, 31));
+    form->beginDate->setDateTime(QDateTime(QDate(1990, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(form->beginDate->dateTime().date(), QDate(1990, 1, 1));
+}
+
+TEST_F(Scheduling, SchedulesEachTaskAndQuitsOnOk) {
+    struct Case {
+        int tag;
+        const char* option;
+        const char* label;
+    };
+    for (const Case& c :
+         {Case{1, "-h", "ShutDown Scheduled for: "}, Case{2, "-r", "Restart Scheduled for: "},
+          Case{3, "-s", "Sleep Scheduled for: "}}) {
+        std::filesystem::remove(sudoLog);
+        const QDateTime when = QDateTime::currentDateTime().addSecs(600 + 60 * c.tag);
+        form->beginDate->setDateTime(when);
+        form->selectedTask->button(c.tag)->click();
+        form->enteredPassword->setText("secret");
+        QSignalSpy terminate(delegate.get(), &AppDelegate::terminateRequested);
+
+        form->scheduleTaskBtn->click();
+        const auto calls = sudoCalls();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].args, (std::vector<std::string>{"-S", "-k", "-p", "", helper.string(),
+                                                           c.option, stampOf(when).toStdString()}));
+        EXPECT_EQ(calls[0].line, "secret");
+        EXPECT_NE(probe(), 0);
+
+        const auto sheets = sheetsOn(form->window);
+        ASSERT_EQ(sheets.size(), 1);
+        const QString confirmation = zarn::confirmationText(
+            c.tag, zarn::Date(std::chrono::milliseconds(when.toMSecsSinceEpoch())));
+        EXPECT_TRUE(confirmation.startsWith(c.label)) << confirmation.toStdString();
+        EXPECT_EQ(textOf(sheets[0]), "Scheduling is complete. Zarn will now quit|" + confirmation);
+        // Set while the sheet is still up.
+        EXPECT_EQ(form->msgField->text(), confirmation);
+        EXPECT_TRUE(form->inputsEnabled());
+        EXPECT_EQ(form->scheduleTaskBtn->text(), "Schedule Task");
+        EXPECT_EQ(terminate.count(), 0);
+        zarn::test::dismissSheets(form->window);
+        EXPECT_EQ(terminate.count(), 1);
+
+        // Ends this task before the next kind is scheduled.
+        const auto pid = probe();
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        waitGone(pid);
+    }
+    EXPECT_EQ(actions(), "");
+}
+
+TEST(Confirmation, ReadsInTheUsersLocale) {
+    const icu::Locale old = icu::Locale::getDefault();
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("en_US"), status);
+    zarn::dates::DateFormatter parser = zarn::dates::DateFormatter::posix();
+    parser.setDateFormat("yyyy-MM-dd HH:mm:ss");
+    const zarn::Date date = parser.dateFromString("2025-01-05 15:30:40").value();
+    EXPECT_EQ(zarn::confirmationText(1, date), "ShutDown Scheduled for: Jan 05, 2025, 3:30 PM");
+    EXPECT_EQ(zarn::confirmationText(2, date), "Restart Scheduled for: Jan 05, 2025, 3:30 PM");
+    EXPECT_EQ(zarn::confirmationText(3, date), "Sleep Scheduled for: Jan 05, 2025, 3:30 PM");
+    EXPECT_EQ(zarn::confirmationText(0, date), "Jan 05, 2025, 3:30 PM");
+    icu::Locale::setDefault(old, status);
+}
+
+TEST_F(Scheduling, AWrongOrEmptyPasswordStartsNothingAndKeepsTheForm) {
+    const QDateTime when = QDateTime::currentDateTime().addSecs(3600);
+    for (const QString& password : {QString("wrong"), QString()}) {
+        form->beginDate->setDateTime(when);
+        form->selectedTask->button(2)->click();
+        form->enteredPassword->setText(password);
+        EXPECT_EQ(press(), "Shutdown/Restart/Sleep NOT started|check the entered password");
+        EXPECT_EQ(probe(), 0);
+        EXPECT_EQ(form->beginDate->dateTime(), when);
+        EXPECT_EQ(form->selectedTask->checkedId(), 2);
+        EXPECT_EQ(form->enteredPassword->text(), password);
+        EXPECT_EQ(form->scheduleTaskBtn->text(), "Schedule Task");
+        EXPECT_TRUE(form->inputsEnabled());
+    }
+    const auto calls = sudoCalls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].line, "");
+}
+
+TEST_F(Scheduling, ATagWithoutATaskRunsNothing) {
+    form->beginDate->setDateTime(QDateTime::currentDateTime().addSecs(3600));
+    form->enteredPassword->setText("secret");
+    form->selectedTask->setExclusive(false);
+    form->selectedTask->checkedButton()->setChecked(false);
+    EXPECT_EQ(press(), "Shutdown/Restart/Sleep NOT started|check the entered password");
+    EXPECT_TRUE(sudoCalls().empty());
+}
+
+TEST_F(Scheduling, ATaskStartedByOtherMeansCountsAsSuccess) {
+    startTaskDirectly();
+    form->beginDate->setDateTime(QDateTime::currentDateTime().addSecs(3600));
+    form->enteredPassword->setText("wrong");
+    EXPECT_TRUE(
+        press().startsWith("Scheduling is complete. Zarn will now quit|ShutDown Scheduled for: "));
+}
+
+TEST_F(Scheduling, PasswordsReachSudoByteForByteAndNowhereElse) {
+    // A sudo that first looks through every process's arguments and environment for the password.
+    const auto hits = dir / "hits";
+    const auto spy = dir / "spy-sudo";
+    const auto needle = dir / "needle";
+    std::ofstream(spy)
+        << "#!/bin/bash\n"
+           "for p in /proc/[0-9]*; do\n"
+           "  if grep -qaF -f \"$NEEDLE\" \"$p/cmdline\" \"$p/environ\" 2>/dev/null; then\n"
+           "    echo \"$p\" >> \"$HITS\"\n"
+           "  fi\n"
+           "done\n"
+           "exec \"$REAL_SUDO\" \"$@\"\n";
+    std::filesystem::permissions(spy, std::filesystem::perms::owner_all);
+    environment.commands.sudo =
+        sudoPrefix(spy.string(), "NEEDLE=" + zarn::shellQuote(needle.string()) +
+                                     " HITS=" + zarn::shellQuote(hits.string()) + " REAL_SUDO=" +
+                                     zarn::shellQuote(zarn::test::supportDir() + "/fake-sudo"));
+    AppDelegate spied(environment);
+    const Form spiedForm(spied);
+    spied.applicationDidFinishLaunching();
+
+    const auto marker = dir / "marker";
+    const std::string m = marker.string();
+    const std::string passwords[] = {
+        "two  blanks  ",     "quotes ' and \"",  "semi;colon",
+        "pipe | touch " + m, "amp & touch " + m, "$(touch " + m + ")",
+        "back\\slash",       "-n lead",          "Grüße-пароль",
+    };
+    for (const std::string& password : passwords) {
+        std::filesystem::remove(sudoLog);
+        setPassword(password);
+        std::ofstream(needle, std::ios::binary) << password;
+        spiedForm.beginDate->setDateTime(QDateTime::currentDateTime().addSecs(3600));
+        spiedForm.enteredPassword->setText(QString::fromStdString(password));
+        spiedForm.scheduleTaskBtn->click();
+        zarn::test::dismissSheets(spiedForm.window);
+
+        const auto calls = sudoCalls();
+        ASSERT_EQ(calls.size(), 1u) << password;
+        EXPECT_EQ(calls[0].line, password);
+        const auto pid = probe();
+        EXPECT_NE(pid, 0) << password;
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        waitGone(pid);
+    }
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    EXPECT_FALSE(std::filesystem::exists(hits));
+}
+
+class EndTask : public SchedulingFixture {};
+
+TEST_F(EndTask, CancelsWithTheRightPasswordOnly) {
+    const auto pid = startTaskDirectly();
+    AppDelegate delegate(environment);
+    const Form form(delegate);
+    delegate.applicationDidFinishLaunching();
+    zarn::test::dismissSheets(form.window);
+    ASSERT_EQ(form.scheduleTaskBtn->text(), "End Task");
+
+    form.enteredPassword->setText("wrong");
+    form.scheduleTaskBtn->click();
+    ASSERT_EQ(sheetsOn(form.window).size(), 1);
+    EXPECT_EQ(textOf(sheetsOn(form.window)[0]), "Task NOT cancelled|check the entered password");
+    zarn::test::dismissSheets(form.window);
+    EXPECT_EQ(form.scheduleTaskBtn->text(), "End Task");
+    EXPECT_TRUE(form.inputsDisabled());
+
+    form.enteredPassword->setText("secret");
+    form.scheduleTaskBtn->click();
+    ASSERT_EQ(sheetsOn(form.window).size(), 1);
+    EXPECT_EQ(textOf(sheetsOn(form.window)[0]),
+              "The Task was cancelled|Scheduling is now available");
+    zarn::test::dismissSheets(form.window);
+    const auto calls = sudoCalls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].args, (std::vector<std::string>{"-S", "-k", "-p", "", "kill", "-sigterm",
+                                                       std::to_string(pid)}));
+    EXPECT_EQ(calls[1].line, "secret");
+    EXPECT_EQ(form.msgField->text(), "");
+    EXPECT_EQ(form.scheduleTaskBtn->text(), "Schedule Task");
+    EXPECT_TRUE(form.inputsEnabled());
+    EXPECT_EQ(form.enteredPassword->text(), "secret");
+    EXPECT_EQ(probe(), 0);
+    EXPECT_EQ(actions(), "");
+}
+
+TEST_F(EndTask, TwoTasksNeedTwoPresses) {
+    const auto first = startTaskDirectly(30);
+    const auto second = startTaskDirectly(40);
+    ASSERT_NE(first, second);
+    AppDelegate delegate(environment);
+    const Form form(delegate);
+    delegate.applicationDidFinishLaunching();
+    zarn::test::dismissSheets(form.window);
+    form.enteredPassword->setText("secret");
+
+    form.scheduleTaskBtn->click();
+    EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
+              "Task NOT cancelled|check the entered password");
+    zarn::test::dismissSheets(form.window);
+    waitGone(std::min(first, second));
+    EXPECT_EQ(probe(), std::max(first, second));
+    form.scheduleTaskBtn->click();
+    EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
+              "The Task was cancelled|Scheduling is now available");
+    zarn::test::dismissSheets(form.window);
+    const auto calls = sudoCalls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].args.back(), std::to_string(std::min(first, second)));
+    EXPECT_EQ(calls[1].args.back(), std::to_string(std::max(first, second)));
+}
+
+TEST_F(EndTask, ATaskGoneBeforeThePressIsReportedCancelledWithoutAKill) {
+    const auto pid = startTaskDirectly();
+    AppDelegate delegate(environment);
+    const Form form(delegate);
+    delegate.applicationDidFinishLaunching();
+    zarn::test::dismissSheets(form.window);
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
+    waitGone(pid);
+
+    form.scheduleTaskBtn->click();
+    EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
+              "The Task was cancelled|Scheduling is now available");
+    zarn::test::dismissSheets(form.window);
+    EXPECT_TRUE(sudoCalls().empty());
+
+    // Any title but "Schedule Task" runs these steps.
+    form.scheduleTaskBtn->setText("Schedule task");
+    form.scheduleTaskBtn->click();
+    EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
+              "The Task was cancelled|Scheduling is now available");
+    zarn::test::dismissSheets(form.window);
+    EXPECT_TRUE(sudoCalls().empty());
+}
+
+TEST_F(EndTask, TheWholeCycleByWidgetEvents) {
+    {
+        AppDelegate delegate(environment);
+        const Form form(delegate);
+        QSignalSpy terminate(&delegate, &AppDelegate::terminateRequested);
+        delegate.applicationDidFinishLaunching();
+        form.minutesPopup->setCurrentIndex(45);
+        Q_EMIT form.minutesPopup->activated(45);
+        QTest::keyClicks(form.enteredPassword, "secret");
+        QTest::keyClick(form.enteredPassword, Qt::Key_Return);
+        ASSERT_EQ(sheetsOn(form.window).size(), 1);
+        EXPECT_TRUE(sheetsOn(form.window)[0]->text().startsWith("Scheduling is complete"));
+        QTest::mouseClick(sheetsOn(form.window)[0]->buttons().first(), Qt::LeftButton);
+        EXPECT_EQ(terminate.count(), 1);
+    }
+    AppDelegate next(environment);
+    const Form form(next);
+    next.applicationDidFinishLaunching();
+    ASSERT_EQ(sheetsOn(form.window).size(), 1);
+    EXPECT_EQ(sheetsOn(form.window)[0]->text(), "Task already scheduled - ");
+    QTest::keyClick(sheetsOn(form.window)[0], Qt::Key_Return);
+    QTest::qWait(10);
+    QTest::keyClicks(form.enteredPassword, "secret");
+    QTest::mouseClick(form.scheduleTaskBtn, Qt::LeftButton);
+    ASSERT_EQ(sheetsOn(form.window).size(), 1);
+    EXPECT_EQ(sheetsOn(form.window)[0]->text(), "The Task was cancelled");
+    zarn::test::dismissSheets(form.window);
+    EXPECT_EQ(form.scheduleTaskBtn->text(), "Schedule Task");
+    EXPECT_TRUE(form.inputsEnabled());
+    EXPECT_EQ(probe(), 0);
+}
+
+} // namespace
