@@ -85,12 +85,6 @@ TEST(Arguments, AnythingElseIsUsage) {
     }
 }
 
-TEST(Arguments, VerbsAreThoseOfSystemctl) {
-    EXPECT_EQ(actionVerb(Action::PowerOff), "poweroff");
-    EXPECT_EQ(actionVerb(Action::Reboot), "reboot");
-    EXPECT_EQ(actionVerb(Action::Suspend), "suspend");
-}
-
 TEST(Stamp, NamesALocalMinuteOfThisCentury) {
     const ScopedTimeZone zone("UTC");
     const struct {
