@@ -1,0 +1,67 @@
+# Desktop integration, install layout, the Debian package, the install test and the benchmark.
+
+option(ZARN_BUILD_BENCH "Build the benchmark program zarn-bench" OFF)
+
+# Directories that the install creates get these modes whatever the umask, so the package's
+# data tree is 0755 throughout.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+# The metainfo carries the version and the addresses of this build.
+configure_file(${PROJECT_SOURCE_DIR}/resources/zarn.metainfo.xml
+               ${PROJECT_BINARY_DIR}/generated/zarn.metainfo.xml @ONLY)
+
+install(FILES ${PROJECT_SOURCE_DIR}/resources/zarn.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/zarn.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_BINARY_DIR}/generated/zarn.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+if(ZARN_BUILD_TESTS)
+  # Runs from inside a staged install: forThisSystem() must pick the helper installed beside it.
+  add_executable(zarn-install-probe ${PROJECT_SOURCE_DIR}/tests/install/InstallProbe.cpp)
+  target_link_libraries(zarn-install-probe PRIVATE zarn::shell zarn::options)
+  set_target_properties(zarn-install-probe PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF
+                        RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests/install)
+  add_test(NAME install_layout
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/install/check-install.sh ${CMAKE_COMMAND}
+                   ${PROJECT_BINARY_DIR} $<TARGET_FILE:zarn-install-probe>
+                   ${CMAKE_INSTALL_FULL_LIBEXECDIR}/zarn/zarn-shutdown)
+  set_tests_properties(install_layout PROPERTIES TIMEOUT 120)
+endif()
+
+if(ZARN_BUILD_BENCH)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/bench ${PROJECT_BINARY_DIR}/bench)
+endif()
+
+# The package belongs to this project only when it is built on its own; a parent project that
+# pulls Zarn in keeps its own CPack set-up.
+if(PROJECT_IS_TOP_LEVEL)
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGE_NAME zarn)
+  set(CPACK_PACKAGE_VENDOR "${VendorName}")
+  set(CPACK_PACKAGE_CONTACT "${VendorName} <${ContactEmailAddress}>")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "schedule a shut down, restart or sleep at a chosen time")
+  set(CPACK_PACKAGE_HOMEPAGE_URL "${ProductWebPageURL}")
+  set(CPACK_STRIP_FILES ON)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VendorName} <${ContactEmailAddress}>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # sudo carries the typed password to the helper; procps' ps finds a scheduled task again.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "sudo, procps")
+  # CPack writes the first line as the synopsis and indents the rest itself.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "schedule a shut down, restart or sleep at a chosen time
+Zarn is a small desktop utility that schedules one power task for this
+computer: shut down, restart or sleep, at a date and time you pick or a
+number of hours and minutes from now, and cancels it again.
+.
+The task is handed to the operating system through sudo with the
+administrator password; the helper zarn-shutdown waits for the deadline
+(surviving suspend and clock changes) and then acts through systemd, also
+after Zarn has quit. At its next start Zarn finds the waiting task again.")
+  include(CPack)
+endif()
