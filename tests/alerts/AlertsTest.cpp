@@ -31,13 +31,15 @@ QMessageBox* openBoxOn(QWidget* window) {
 // Presses the button titled `title` of the next application-modal alert, once it runs.
 void pressInNextModalAlert(const QString& title, QStringList* seenTitles = nullptr,
                            QString* seenText = nullptr) {
-    auto press = std::make_shared<std::function<void()>>();
-    *press = [=] {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
-            QTimer::singleShot(10, *press);
             return;
         }
+        poll->stop();
+        poll->deleteLater();
         if (seenTitles != nullptr) {
             *seenTitles = titlesOf(box->buttons());
         }
@@ -51,8 +53,8 @@ void pressInNextModalAlert(const QString& title, QStringList* seenTitles = nullp
             }
         }
         box->reject();
-    };
-    QTimer::singleShot(0, *press);
+    });
+    poll->start();
 }
 
 TEST(AlertBuilder, AddsAButtonForEachTitleWithReturnAndEscape) {
