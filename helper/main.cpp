@@ -1,12 +1,16 @@
 // zarn-shutdown -h|-r|-s yyMMddHHmm: checks its arguments, starts the waiting process, prints
 // its pid and returns. Built a second time as dry-shutdown (ZARN_DRY_RUN), which records the
-// action in $ZARN_DRY_RUN_LOG instead of taking it and runs for any user.
+// action in $ZARN_DRY_RUN_LOG instead of taking it and runs for any user; for tests it also
+// takes its warning offsets from $ZARN_DRY_WARN_SECONDS and its bus from
+// $DBUS_SESSION_BUS_ADDRESS.
 
 #include "helper/Actions.h"
 #include "helper/DeadlineTimer.h"
 #include "helper/Detach.h"
+#include "helper/Notify.h"
 #include "helper/Request.h"
 #include "helper/Task.h"
+#include "helper/Warnings.h"
 
 #include <cerrno>
 #include <csignal>
@@ -48,6 +52,33 @@ bool takeAction(Action action, const std::string& stamp) {
 #endif
 }
 
+// The plan of warnings before `deadline`, and how each goes to the user behind sudo.
+WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
+    const std::optional<Recipient> recipient =
+        recipientFrom(std::getenv("SUDO_UID"), std::getenv("SUDO_GID"));
+    std::vector<std::chrono::seconds> offsets(std::begin(defaultWarningOffsets),
+                                              std::end(defaultWarningOffsets));
+    std::string busAddress = recipient ? userBusAddress(recipient->uid) : std::string();
+#ifdef ZARN_DRY_RUN
+    if (const char* text = std::getenv("ZARN_DRY_WARN_SECONDS")) {
+        if (const auto parsed = parseWarningOffsets(text)) {
+            offsets = *parsed;
+        } else {
+            log(LOG_WARNING,
+                std::string("ZARN_DRY_WARN_SECONDS is not a list of seconds: ") + text);
+        }
+    }
+    if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
+        busAddress = address;
+    }
+#endif
+    if (!recipient) {
+        log(LOG_WARNING, "SUDO_UID/SUDO_GID name no user to warn; no desktop warnings");
+    }
+    return {warningInstants(std::chrono::system_clock::now(), deadline, offsets),
+            desktopWarner(recipient, busAddress, log)};
+}
+
 // The child: becomes the waiting process, tells the parent through `readyFd` once its timer is
 // armed, and lives until the task ends. Never returns.
 [[noreturn]] void becomeWaitingProcess(const Request& request, Instant deadline, int readyFd) {
@@ -71,9 +102,11 @@ bool takeAction(Action action, const std::string& stamp) {
     if (written != 1) {
         ::_exit(1);
     }
+    const WarningPlan warnings = planWarnings(deadline, systemLog());
     const Outcome outcome = runTask(
         request.action, *timer, terminated,
-        [&request](Action action) { return takeAction(action, request.stamp); }, systemLog());
+        [&request](Action action) { return takeAction(action, request.stamp); }, systemLog(),
+        warnings);
     ::closelog();
     const bool failed = outcome == Outcome::ActionFailed || outcome == Outcome::WaitFailed;
     ::_exit(failed ? 1 : 0);

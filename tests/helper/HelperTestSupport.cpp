@@ -24,9 +24,6 @@ namespace fs = std::filesystem;
 
 namespace zarn::test {
 
-namespace {
-
-// The parent pid of `pid` as /proc reports it; 0 when it is gone.
 pid_t parentOf(pid_t pid) {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
@@ -39,6 +36,18 @@ pid_t parentOf(pid_t pid) {
     pid_t parent = 0;
     fields >> state >> parent;
     return parent;
+}
+
+namespace {
+
+// Argument and environment strings as the exec family wants them; they point into `strings`.
+std::vector<char*> pointersTo(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& text : strings) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 std::vector<std::string> mergedEnvironment(const std::vector<std::string>& overrides) {
@@ -182,6 +191,25 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
         result.status = WEXITSTATUS(*status);
     }
     return result;
+}
+
+pid_t spawnProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::vector<std::string>& environment) {
+    std::vector<std::string> argStrings{program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<std::string> envStrings = mergedEnvironment(environment);
+    std::vector<char*> argv = pointersTo(argStrings);
+    std::vector<char*> envp = pointersTo(envStrings);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (const int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        posix_spawn_file_actions_addopen(&actions, standard, "/dev/null", O_RDWR, 0);
+    }
+    pid_t pid = 0;
+    const int spawned =
+        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : 0;
 }
 
 HelperCopy::HelperCopy(const std::string& program, const std::string& name) : name_(name) {

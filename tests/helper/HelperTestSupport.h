@@ -40,6 +40,15 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
                      const std::vector<std::string>& environment = {}, std::string_view input = {},
                      std::chrono::milliseconds limit = std::chrono::seconds(10));
 
+/// Starts `program` with `args` in the background (no shell), with /dev/null on its standard
+/// streams and the environment as for runProgram; its pid, or 0 when it could not start. The
+/// caller ends it, for example with a ProcessGuard.
+pid_t spawnProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::vector<std::string>& environment = {});
+
+/// The parent pid of `pid` as /proc reports it; 0 when it is gone.
+pid_t parentOf(pid_t pid);
+
 /// A copy of the built `program` (zarn-shutdown or dry-shutdown) as `name` in a folder of its own,
 /// so that each test sees only its own processes by name. `name` should keep within the 15
 /// characters of a Linux process name.

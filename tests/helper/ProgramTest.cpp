@@ -30,10 +30,12 @@ class HelperProgram : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(zarn::test::becomeSubreaper()); }
 
-    // Runs a copy with nothing to act through on its PATH and, for dry-shutdown, its own log.
+    // Runs a copy with nothing to act through on its PATH and, for dry-shutdown, its own log
+    // and no desktop warnings.
     RunResult run(const HelperCopy& copy, const std::vector<std::string>& args) {
-        return zarn::test::runProgram(copy.path(), args,
-                                      {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + log()});
+        return zarn::test::runProgram(
+            copy.path(), args,
+            {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + log(), "ZARN_DRY_WARN_SECONDS="});
     }
 
     // A started helper's waiting process, ended by the guard if the test does not.
@@ -204,9 +206,9 @@ TEST_F(HelperProgram, RecordsTheActionWhenTheMinuteStarts) {
         copies.push_back(
             std::make_unique<HelperCopy>("dry-shutdown", zarn::test::uniqueName(task.name)));
         logs.push_back((scratch.path() / (std::string(task.verb) + ".log")).string());
-        const RunResult result =
-            zarn::test::runProgram(copies.back()->path(), {task.flag, stamp},
-                                   {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + logs.back()});
+        const RunResult result = zarn::test::runProgram(
+            copies.back()->path(), {task.flag, stamp},
+            {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + logs.back(), "ZARN_DRY_WARN_SECONDS="});
         const pid_t pid = started(result);
         ASSERT_GT(pid, 0) << task.flag;
         pids.push_back(pid);

@@ -1,0 +1,557 @@
+// The desktop warnings before the action. Every bus here is a private dbus-daemon started by the
+// test, with a stand-in notification service; nothing reaches a real desktop. Only dry-shutdown
+// is ever given a time it would accept.
+
+#include "helper/DeadlineTimer.h"
+#include "helper/Notify.h"
+#include "helper/Task.h"
+#include "helper/Warnings.h"
+#include "tests/helper/HelperTestSupport.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <sys/eventfd.h>
+#include <sys/wait.h>
+#include <syslog.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace zarn::helper;
+using namespace std::chrono_literals;
+using zarn::test::ProcessGuard;
+using zarn::test::TempDir;
+namespace fs = std::filesystem;
+
+using Clock = std::chrono::system_clock;
+
+constexpr uid_t nobodyId = 65534;
+
+bool waitForPath(const fs::path& path, std::chrono::milliseconds limit) {
+    const auto giveUp = std::chrono::steady_clock::now() + limit;
+    while (!fs::exists(path)) {
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+// A dbus-daemon of its own that lets every user connect, own names and send anything; ended
+// with its folder.
+class PrivateBus {
+public:
+    PrivateBus() {
+        const fs::path socket = dir_.path() / "bus";
+        const fs::path config = dir_.path() / "bus.conf";
+        std::ofstream(config)
+            << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+               "1.0//EN\"\n"
+               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+               "<busconfig>\n"
+               "  <type>session</type>\n"
+               "  <listen>unix:path="
+            << socket.string()
+            << "</listen>\n"
+               "  <auth>EXTERNAL</auth>\n"
+               "  <policy context=\"default\">\n"
+               "    <allow user=\"*\"/>\n"
+               "    <allow own=\"*\"/>\n"
+               "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+               "    <allow eavesdrop=\"true\"/>\n"
+               "  </policy>\n"
+               "</busconfig>\n";
+        const pid_t pid =
+            zarn::test::spawnProgram("/usr/bin/dbus-daemon", {"--config-file=" + config.string(),
+                                                              "--nofork", "--nopidfile"});
+        if (pid <= 0) {
+            return;
+        }
+        guard_.add(pid);
+        if (waitForPath(socket, 5s)) {
+            // The daemon is root's in a root-run test; the recipient must still connect.
+            std::error_code ignored;
+            fs::permissions(socket, fs::perms::all, ignored);
+            address_ = "unix:path=" + socket.string();
+        }
+    }
+    /// Empty when the daemon did not start.
+    const std::string& address() const { return address_; }
+
+private:
+    TempDir dir_;
+    ProcessGuard guard_;
+    std::string address_;
+};
+
+// The stand-in notification service on `bus`, recording the calls it gets.
+class Notifier {
+public:
+    Notifier(const PrivateBus& bus, bool silent = false) {
+        std::vector<std::string> args{record().string()};
+        if (silent) {
+            args.push_back("--silent");
+        }
+        const pid_t pid = zarn::test::spawnProgram(zarn::test::binDir() + "/fake-notifier", args,
+                                                   {"DBUS_SESSION_BUS_ADDRESS=" + bus.address()});
+        if (pid > 0) {
+            guard_.add(pid);
+            ready_ = waitForPath(record().string() + ".ready", 5s);
+        }
+    }
+    bool ready() const { return ready_; }
+    fs::path record() const { return dir_.path() / "calls"; }
+    std::vector<std::string> calls() const {
+        std::istringstream text(zarn::test::readFile(record()));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+private:
+    TempDir dir_;
+    ProcessGuard guard_;
+    bool ready_ = false;
+};
+
+struct LogLine {
+    int priority;
+    std::string message;
+};
+
+struct LogRecorder {
+    std::vector<LogLine> lines;
+    LogFunction log() {
+        return [this](int priority, const std::string& message) {
+            lines.push_back({priority, message});
+        };
+    }
+};
+
+// The recipient a test can become: nobody when run as root, otherwise the test's own user.
+Recipient testRecipient() {
+    if (::geteuid() == 0) {
+        return {nobodyId, nobodyId};
+    }
+    return {::getuid(), ::getgid()};
+}
+
+// Senders that this process started and that are still there.
+std::vector<pid_t> leftSenders() {
+    std::vector<pid_t> left;
+    for (const pid_t pid : zarn::test::processesNamed("zarn-notify")) {
+        if (zarn::test::parentOf(pid) == ::getpid()) {
+            left.push_back(pid);
+        }
+    }
+    return left;
+}
+
+// The line the stand-in service records for one call.
+std::string recordedCall(const std::string& icon, const std::string& summary, uid_t uid) {
+    return "Zarn\t0\t" + icon + "\t" + summary +
+           "\tSave your work, or open Zarn and press End Task to cancel.\t0\t2\t-1\t" +
+           std::to_string(uid);
+}
+
+TEST(WarningSchedule, FiveAndOneMinuteBeforeOnlyWhileStillAhead) {
+    const Instant now = Clock::now();
+    const auto at = [now](auto deadlineIn) {
+        return warningInstants(now, now + deadlineIn, defaultWarningOffsets);
+    };
+    EXPECT_EQ(at(10min), (std::vector<Instant>{now + 5min, now + 9min}));
+    EXPECT_EQ(at(3min), std::vector<Instant>{now + 2min});
+    EXPECT_TRUE(at(30s).empty());
+    EXPECT_TRUE(at(0s).empty());
+    // A warning due exactly now is no longer ahead.
+    EXPECT_EQ(at(5min), std::vector<Instant>{now + 4min});
+    EXPECT_TRUE(at(60s).empty());
+    EXPECT_EQ(at(61s), std::vector<Instant>{now + 1s});
+}
+
+TEST(WarningSchedule, OffsetsInAnyOrderGiveEachInstantOnceEarliestFirst) {
+    const Instant now = Clock::now();
+    const std::vector<std::chrono::seconds> offsets{60s, 300s, 60s, 0s, -5s, 3s};
+    EXPECT_EQ(warningInstants(now, now + 10min, offsets),
+              (std::vector<Instant>{now + 5min, now + 9min, now + 10min - 3s}));
+    EXPECT_TRUE(warningInstants(now, now + 10min, {}).empty());
+}
+
+TEST(WarningSchedule, OffsetsFromTheEnvironmentText) {
+    using Offsets = std::vector<std::chrono::seconds>;
+    EXPECT_EQ(parseWarningOffsets("3"), Offsets{3s});
+    EXPECT_EQ(parseWarningOffsets("300,60"), (Offsets{300s, 60s}));
+    EXPECT_EQ(parseWarningOffsets(" 300  60 ,5,"), (Offsets{300s, 60s, 5s}));
+    EXPECT_EQ(parseWarningOffsets(""), Offsets{});
+    EXPECT_EQ(parseWarningOffsets(" , "), Offsets{});
+    for (const char* wrong : {"x", "3s", "-3", "+3", "0", "1.5", "3,,x", "9999999"}) {
+        EXPECT_FALSE(parseWarningOffsets(wrong)) << wrong;
+    }
+}
+
+TEST(Recipient, OnlyPlainNumericIdsOfAUserOtherThanRoot) {
+    const auto user = recipientFrom("1000", "1001");
+    ASSERT_TRUE(user);
+    EXPECT_EQ(user->uid, 1000u);
+    EXPECT_EQ(user->gid, 1001u);
+    EXPECT_TRUE(recipientFrom("65534", "0"));
+    const char* const wrong[][2] = {{nullptr, "1000"},
+                                    {"1000", nullptr},
+                                    {"", "1000"},
+                                    {"1000", ""},
+                                    {"0", "0"},
+                                    {"0", "1000"},
+                                    {"-1", "1000"},
+                                    {"+1000", "1000"},
+                                    {"1000 ", "1000"},
+                                    {"10a0", "1000"},
+                                    {"4294967295", "1000"},
+                                    {"1000", "4294967295"},
+                                    {"4294967296", "1000"}};
+    for (const auto& ids : wrong) {
+        EXPECT_FALSE(recipientFrom(ids[0], ids[1]))
+            << (ids[0] ? ids[0] : "null") << " " << (ids[1] ? ids[1] : "null");
+    }
+    EXPECT_EQ(userBusAddress(1000), "unix:path=/run/user/1000/bus");
+}
+
+TEST(WarningTexts, NameTheActionAndTheLocalTimeOfTheDeadline) {
+    const auto deadline = deadlineFromStamp("3001051530");
+    ASSERT_TRUE(deadline);
+    const struct {
+        Action action;
+        const char* icon;
+        const char* summary;
+    } cases[] = {
+        {Action::PowerOff, "system-shutdown", "This computer will shut down at 15:30"},
+        {Action::Reboot, "system-reboot", "This computer will restart at 15:30"},
+        {Action::Suspend, "system-suspend", "This computer will go to sleep at 15:30"},
+    };
+    for (const auto& expected : cases) {
+        const Notification warning = warningFor(expected.action, *deadline);
+        EXPECT_EQ(warning.icon, expected.icon);
+        EXPECT_EQ(warning.summary, expected.summary);
+        EXPECT_EQ(warning.body, "Save your work, or open Zarn and press End Task to cancel.");
+    }
+}
+
+// An eventfd standing in for the SIGTERM descriptor.
+struct StopSignal {
+    int fd = ::eventfd(0, EFD_CLOEXEC);
+    ~StopSignal() { ::close(fd); }
+    void raise() const {
+        const std::uint64_t one = 1;
+        EXPECT_EQ(::write(fd, &one, sizeof one), static_cast<ssize_t>(sizeof one));
+    }
+};
+
+struct Event {
+    std::string what;
+    Instant at;
+};
+
+TEST(WarnedTask, WarnsAtEachInstantInTurnThenActs) {
+    std::vector<Event> events;
+    LogRecorder log;
+    const Instant start = Clock::now();
+    const Instant deadline = start + 500ms;
+    const auto timer = DeadlineTimer::arm(deadline, false);
+    ASSERT_TRUE(timer);
+    const WarningPlan plan{{start + 100ms, start + 300ms},
+                           [&](Action action, Instant warnedDeadline, int stopFd) {
+                               EXPECT_EQ(action, Action::Reboot);
+                               EXPECT_EQ(warnedDeadline, deadline);
+                               EXPECT_EQ(stopFd, -1);
+                               events.push_back({"warn", Clock::now()});
+                           }};
+    const Outcome outcome = runTask(
+        Action::Reboot, *timer, -1,
+        [&](Action) {
+            events.push_back({"act", Clock::now()});
+            return true;
+        },
+        log.log(), plan);
+    EXPECT_EQ(outcome, Outcome::Acted);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].what, "warn");
+    EXPECT_GE(events[0].at, start + 100ms);
+    EXPECT_LT(events[0].at, start + 250ms);
+    EXPECT_EQ(events[1].what, "warn");
+    EXPECT_GE(events[1].at, start + 300ms);
+    EXPECT_LT(events[1].at, deadline);
+    EXPECT_EQ(events[2].what, "act");
+    EXPECT_GE(events[2].at, deadline);
+}
+
+TEST(WarnedTask, AWarningReachedTooLateOrAfterTheDeadlineIsSkipped) {
+    std::vector<Instant> warned;
+    LogRecorder log;
+    const Instant start = Clock::now();
+    const auto timer = DeadlineTimer::arm(start + 200ms, false);
+    ASSERT_TRUE(timer);
+    const WarningPlan plan{{start - 31s, start - 1s},
+                           [&](Action, Instant, int) { warned.push_back(Clock::now()); }};
+    int acted = 0;
+    EXPECT_EQ(
+        runTask(
+            Action::PowerOff, *timer, -1, [&](Action) { return ++acted > 0; }, log.log(), plan),
+        Outcome::Acted);
+    EXPECT_EQ(warned.size(), 1u);
+    EXPECT_EQ(acted, 1);
+    const auto skipped = std::count_if(log.lines.begin(), log.lines.end(), [](const LogLine& l) {
+        return l.message.find("skipped: reached 31 s late") != std::string::npos;
+    });
+    EXPECT_EQ(skipped, 1);
+
+    // The machine woke after the deadline: the warning due before it is not sent at all.
+    warned.clear();
+    const Instant deadline = Clock::now() - 2s;
+    const auto pastTimer = DeadlineTimer::arm(deadline, false);
+    ASSERT_TRUE(pastTimer);
+    EXPECT_EQ(runTask(
+                  Action::PowerOff, *pastTimer, -1, [&](Action) { return ++acted > 0; }, log.log(),
+                  WarningPlan{{deadline - 3s},
+                              [&](Action, Instant, int) { warned.push_back(Clock::now()); }}),
+              Outcome::Acted);
+    EXPECT_TRUE(warned.empty());
+    EXPECT_EQ(acted, 2);
+}
+
+TEST(WarnedTask, SigtermCancelsBeforeAndDuringAWarning) {
+    LogRecorder log;
+    int acted = 0;
+    const auto act = [&](Action) { return ++acted > 0; };
+    int warnings = 0;
+    {
+        const StopSignal stop;
+        stop.raise();
+        const auto timer = DeadlineTimer::arm(Clock::now() + 20s, false);
+        ASSERT_TRUE(timer);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(
+            runTask(Action::Suspend, *timer, stop.fd, act, log.log(),
+                    WarningPlan{{Clock::now() + 10s}, [&](Action, Instant, int) { ++warnings; }}),
+            Outcome::Cancelled);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+        EXPECT_EQ(warnings, 0);
+    }
+    {
+        // The signal comes while the first warning is being sent: no second one, no action.
+        const StopSignal stop;
+        const Instant start = Clock::now();
+        const auto timer = DeadlineTimer::arm(start + 20s, false);
+        ASSERT_TRUE(timer);
+        EXPECT_EQ(runTask(Action::Suspend, *timer, stop.fd, act, log.log(),
+                          WarningPlan{{start + 50ms, start + 100ms},
+                                      [&](Action, Instant, int stopFd) {
+                                          EXPECT_EQ(stopFd, stop.fd);
+                                          ++warnings;
+                                          stop.raise();
+                                      }}),
+                  Outcome::Cancelled);
+        EXPECT_EQ(warnings, 1);
+    }
+    EXPECT_EQ(acted, 0);
+}
+
+TEST(DesktopWarning, SendsOneNotifyFromAProcessWithTheRecipientsIds) {
+    const PrivateBus bus;
+    ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
+    const Notifier notifier(bus);
+    ASSERT_TRUE(notifier.ready());
+    LogRecorder log;
+    const Recipient recipient = testRecipient();
+    const Instant deadline = Clock::now() + 30s;
+    desktopWarner(recipient, bus.address(), log.log())(Action::Reboot, deadline, -1);
+
+    EXPECT_EQ(notifier.calls(),
+              std::vector<std::string>{recordedCall(
+                  "system-reboot", warningFor(Action::Reboot, deadline).summary, recipient.uid)});
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].priority, LOG_INFO);
+    EXPECT_EQ(log.lines[0].message, "warning of reboot at " + describeInstant(deadline) +
+                                        " sent to uid " + std::to_string(recipient.uid) + " on " +
+                                        bus.address() + ", id 1");
+    EXPECT_TRUE(leftSenders().empty());
+}
+
+TEST(DesktopWarning, AsRootTheBusSeesTheUserNotRoot) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a child another user's ids";
+    }
+    const PrivateBus bus;
+    ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
+    const Notifier notifier(bus);
+    ASSERT_TRUE(notifier.ready());
+    // Ids as sudo hands them over.
+    const auto recipient = recipientFrom("65534", "65534");
+    ASSERT_TRUE(recipient);
+    const SendResult result = sendNotificationAs(
+        *recipient, bus.address(), warningFor(Action::PowerOff, Clock::now()), 5s, -1);
+    EXPECT_TRUE(result.sent) << result.detail;
+    const auto calls = notifier.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].substr(calls[0].rfind('\t') + 1), std::to_string(nobodyId));
+    EXPECT_TRUE(leftSenders().empty());
+}
+
+TEST(DesktopWarning, FailsQuicklyAndLogsWithoutABusOrAService) {
+    LogRecorder log;
+    const Recipient recipient = testRecipient();
+    const TempDir nowhere;
+    const std::string noBus = "unix:path=" + (nowhere.path() / "no-bus").string();
+    auto started = std::chrono::steady_clock::now();
+    desktopWarner(recipient, noBus, log.log())(Action::PowerOff, Clock::now() + 30s, -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].priority, LOG_WARNING);
+    EXPECT_NE(log.lines[0].message.find(" failed to uid "), std::string::npos)
+        << log.lines[0].message;
+    EXPECT_NE(log.lines[0].message.find("cannot connect to " + noBus), std::string::npos)
+        << log.lines[0].message;
+
+    // A bus with nobody owning the notification name.
+    const PrivateBus bus;
+    ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
+    started = std::chrono::steady_clock::now();
+    const SendResult result = sendNotificationAs(recipient, bus.address(),
+                                                 warningFor(Action::Suspend, Clock::now()), 5s, -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_FALSE(result.sent);
+    EXPECT_NE(result.detail.find("Notify failed"), std::string::npos) << result.detail;
+    EXPECT_TRUE(leftSenders().empty());
+}
+
+TEST(DesktopWarning, NobodyToWarnIsLogged) {
+    LogRecorder log;
+    desktopWarner(std::nullopt, "unix:path=/nonexistent", log.log())(Action::PowerOff,
+                                                                     Clock::now() + 30s, -1);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].priority, LOG_WARNING);
+    EXPECT_NE(log.lines[0].message.find("no user to warn"), std::string::npos);
+}
+
+TEST(DesktopWarning, AServiceThatNeverAnswersCannotHoldUpTheDeadlineOrACancel) {
+    const PrivateBus bus;
+    ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
+    const Notifier notifier(bus, true);
+    ASSERT_TRUE(notifier.ready());
+    LogRecorder log;
+    const Instant deadline = Clock::now() + 1500ms;
+    desktopWarner(testRecipient(), bus.address(), log.log())(Action::PowerOff, deadline, -1);
+    const Instant returned = Clock::now();
+    EXPECT_LT(returned, deadline + 300ms);
+    EXPECT_GE(returned, deadline - 300ms);
+    EXPECT_EQ(notifier.calls().size(), 1u);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_NE(log.lines[0].message.find("no answer within"), std::string::npos)
+        << log.lines[0].message;
+    EXPECT_TRUE(leftSenders().empty());
+
+    const StopSignal stop;
+    const auto started = std::chrono::steady_clock::now();
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(300ms);
+        stop.raise();
+    });
+    const SendResult result = sendNotificationAs(
+        testRecipient(), bus.address(), warningFor(Action::PowerOff, deadline), 10s, stop.fd);
+    stopper.join();
+    EXPECT_FALSE(result.sent);
+    EXPECT_EQ(result.detail, "stopped by SIGTERM");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_TRUE(leftSenders().empty());
+}
+
+TEST(WarnedProgram, WarnsThreeSecondsBeforeTheMinuteThenActsOnIt) {
+    ASSERT_TRUE(zarn::test::becomeSubreaper());
+    const TempDir scratch;
+    ProcessGuard guard;
+    const PrivateBus bus;
+    ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
+    const Notifier notifier(bus);
+    ASSERT_TRUE(notifier.ready());
+    const Recipient recipient = testRecipient();
+    const std::string sudoIds[] = {"SUDO_UID=" + std::to_string(recipient.uid),
+                                   "SUDO_GID=" + std::to_string(recipient.gid)};
+    const struct {
+        const char* name;
+        std::vector<std::string> environment;
+    } scenarios[] = {
+        {"wn", {sudoIds[0], sudoIds[1], "DBUS_SESSION_BUS_ADDRESS=" + bus.address()}},
+        {"wb",
+         {sudoIds[0], sudoIds[1],
+          "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (scratch.path() / "no-bus").string()}},
+        {"wu", {"SUDO_UID=", "SUDO_GID=", "DBUS_SESSION_BUS_ADDRESS=" + bus.address()}},
+    };
+    const auto now = Clock::now();
+    auto minute = std::chrono::ceil<std::chrono::minutes>(now);
+    if (minute - now < 6s) {
+        minute += 1min;
+    }
+    const std::string stamp = zarn::test::stampOf(minute);
+
+    std::vector<std::unique_ptr<zarn::test::HelperCopy>> copies;
+    std::vector<pid_t> pids;
+    std::vector<std::string> logs;
+    for (const auto& scenario : scenarios) {
+        copies.push_back(std::make_unique<zarn::test::HelperCopy>(
+            "dry-shutdown", zarn::test::uniqueName(scenario.name)));
+        logs.push_back((scratch.path() / (std::string(scenario.name) + ".log")).string());
+        std::vector<std::string> environment = scenario.environment;
+        environment.insert(environment.end(),
+                           {"PATH=" + (scratch.path() / "empty").string(),
+                            "ZARN_DRY_RUN_LOG=" + logs.back(), "ZARN_DRY_WARN_SECONDS=3"});
+        const auto result =
+            zarn::test::runProgram(copies.back()->path(), {"-h", stamp}, environment);
+        ASSERT_EQ(result.status, 0) << scenario.name << ": " << result.err;
+        const auto pid = zarn::test::printedPid(result.out);
+        ASSERT_TRUE(pid) << result.out;
+        guard.add(*pid);
+        pids.push_back(*pid);
+    }
+
+    std::this_thread::sleep_until(minute - 3500ms);
+    EXPECT_TRUE(notifier.calls().empty()) << "warned too early";
+    std::optional<Instant> notified;
+    std::vector<std::optional<Instant>> acted(logs.size());
+    while (Clock::now() < minute + 1500ms) {
+        if (!notified && !notifier.calls().empty()) {
+            notified = Clock::now();
+        }
+        for (std::size_t i = 0; i < logs.size(); ++i) {
+            if (!acted[i] && fs::exists(logs[i]) && fs::file_size(logs[i]) > 0) {
+                acted[i] = Clock::now();
+            }
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(notified);
+    EXPECT_GE(*notified, minute - 3s);
+    EXPECT_LT(*notified, minute - 1s);
+    // One call, from the scenario with both a user and a bus.
+    EXPECT_EQ(notifier.calls(),
+              std::vector<std::string>{recordedCall(
+                  "system-shutdown", warningFor(Action::PowerOff, minute).summary, recipient.uid)});
+    for (std::size_t i = 0; i < logs.size(); ++i) {
+        SCOPED_TRACE(scenarios[i].name);
+        ASSERT_TRUE(acted[i]);
+        EXPECT_GE(*acted[i], minute);
+        EXPECT_LE(*acted[i], minute + 1s);
+        EXPECT_EQ(zarn::test::readFile(logs[i]), "poweroff " + stamp + "\n");
+        const auto status = zarn::test::waitForChild(pids[i], 5s);
+        ASSERT_TRUE(status) << "still running after its action";
+        guard.forget(pids[i]);
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    }
+    EXPECT_TRUE(leftSenders().empty());
+}
+
+} // namespace
