@@ -8,8 +8,9 @@
 namespace zarn {
 
 /// The whole body at `url` (http or https), decoded as strict UTF-8, or nothing: a malformed URL,
-/// no answer within `timeoutMs`, a status other than 2xx, a body over 64 KiB or not UTF-8. Blocks
-/// the caller; the windows keep painting but take no user input meanwhile.
+/// no answer within `timeoutMs`, a status other than 2xx, a body over 64 KiB or not UTF-8.
+/// Redirects are followed unless they lead from https to http; a leading byte order mark is
+/// dropped. Blocks the caller; the windows keep painting but take no user input meanwhile.
 std::optional<QString> fetchURLString(const QString& url, int timeoutMs = 60000);
 
 /// Hands `url` to the desktop to open; false when it is malformed or nothing accepted it.
@@ -20,7 +21,8 @@ QString bundleShortVersion();
 
 /// Fetches the version file at `versionFileUrl`, compares it with `runningVersion` (ordinal on
 /// UTF-16 units, nothing trimmed) and tells the user in an application-modal alert; on a newer
-/// version the alert can open `productWebPageUrl`.
+/// version the alert can open `productWebPageUrl`. A file that cannot be read gets the "Version
+/// check failed." alert. Waits up to a minute for the web site.
 void checkForNewVersion(
     const QString& versionFileUrl, const QString& runningVersion = bundleShortVersion(),
     const QString& productWebPageUrl = QString::fromUtf8(build::ProductWebPageURL));

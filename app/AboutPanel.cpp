@@ -1,0 +1,60 @@
+#include "app/AppDelegate.h"
+
+#include "app/VersionCheck.h"
+#include "dates/DateUtilities.h"
+#include "ui_AboutPanel.h"
+
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QShortcut>
+#include <QTimer>
+
+namespace zarn {
+
+namespace {
+
+constexpr int splashDurationMs = 5000;
+
+} // namespace
+
+void AppDelegate::setUpAboutPanel() {
+    // A tool window: it stays above the main window and does not count as a window whose closing
+    // ends the application.
+    splashWindow_ = std::make_unique<QWidget>(nullptr, Qt::Tool);
+    aboutUi_ = std::make_unique<Ui::AboutPanel>();
+    aboutUi_->setupUi(splashWindow_.get());
+    // The panel comes to the front without taking the focus from the main window.
+    splashWindow_->setAttribute(Qt::WA_ShowWithoutActivating);
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), splashWindow_.get());
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, splashWindow_.get(), &QWidget::hide);
+}
+
+void AppDelegate::buildSplashWnd() {
+    aboutUi_->zarnVersion->setText(tr("Version:") + QLatin1Char(' ') + bundleShortVersion());
+    aboutUi_->ccnos->setText(QStringLiteral("For Mac OS 10.9+"));
+    aboutUi_->germanCredit->setText(
+        QStringLiteral("64-bit, universal for macOS 11/Apple Silicon Macs"));
+    aboutUi_->ccnEmail->setText(QStringLiteral("Email: ") +
+                                QString::fromUtf8(build::ContactEmailAddress));
+    // The year is read at every opening, so a panel opened after New Year shows the new one.
+    aboutUi_->copyright->setText(tr(build::CopyrightPrefix) +
+                                 QString::fromStdString(dates::currentYear()) + QLatin1Char(' ') +
+                                 QString::fromUtf8(build::VendorName));
+
+    splashWindow_->show();
+    splashWindow_->raise();
+    // Every opening has its own timer and none is ever stopped: the first one to fire hides the
+    // panel, so a second opening does not prolong it.
+    QTimer::singleShot(splashDurationMs, Qt::PreciseTimer, this, &AppDelegate::closeSplash);
+}
+
+void AppDelegate::closeSplash() {
+    splashWindow_->hide();
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+} // namespace zarn
