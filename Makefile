@@ -36,3 +36,23 @@ test-sanitize: deps
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR)
+
+# The Debian package, built apart from the development build: prefix /usr, no tests.
+PKG_DIR      ?= build-package
+BENCH_DIR    ?= build-bench
+
+.PHONY: package bench
+
+package: deps
+	cmake -S . -B $(PKG_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	      -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF -DZARN_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build $(PKG_DIR) -j $(JOBS)
+	cd $(PKG_DIR) && cpack -G DEB
+	@ls $(PKG_DIR)/zarn_*.deb
+
+# The benchmark: a release build of zarn-bench, then its table of medians.
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZARN_BUILD_TESTS=OFF \
+	      -DZARN_BUILD_BENCH=ON -DZARN_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target zarn-bench
+	$(BENCH_DIR)/bin/zarn-bench

@@ -52,10 +52,9 @@ if(PROJECT_IS_TOP_LEVEL)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # sudo carries the typed password to the helper; procps' ps finds a scheduled task again.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "sudo, procps")
-  # CPack writes the first line as the synopsis and indents the rest itself.
+  # The summary above is the synopsis; CPack indents this body itself.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "schedule a shut down, restart or sleep at a chosen time
-Zarn is a small desktop utility that schedules one power task for this
+      "Zarn is a small desktop utility that schedules one power task for this
 computer: shut down, restart or sleep, at a date and time you pick or a
 number of hours and minutes from now, and cancels it again.
 .
