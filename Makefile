@@ -37,7 +37,8 @@ test-sanitize: deps
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR)
 
-# The Debian package, built apart from the development build: prefix /usr, no tests.
+# The Debian package, built apart from the development build: prefix /usr, no tests. The staged
+# tree takes its directory modes from the umask, and the package's must be 0755.
 PKG_DIR      ?= build-package
 BENCH_DIR    ?= build-bench
 
@@ -47,7 +48,7 @@ package: deps
 	cmake -S . -B $(PKG_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
 	      -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF -DZARN_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(PKG_DIR) -j $(JOBS)
-	cd $(PKG_DIR) && cpack -G DEB
+	umask 022 && cd $(PKG_DIR) && cpack -G DEB
 	@ls $(PKG_DIR)/zarn_*.deb
 
 # The benchmark: a release build of zarn-bench, then its table of medians.

@@ -306,14 +306,14 @@ void registerAll() {
             ->Iterations(5));
 }
 
-} // namespace
-
 // The offscreen platform warns about every window feature it lacks; the table is the output.
 void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
     }
 }
+
+} // namespace
 
 int main(int argc, char** argv) {
     qInstallMessageHandler(quietQt);

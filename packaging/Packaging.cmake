@@ -2,11 +2,6 @@
 
 option(ZARN_BUILD_BENCH "Build the benchmark program zarn-bench" OFF)
 
-# Directories that the install creates get these modes whatever the umask, so the package's
-# data tree is 0755 throughout.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-
 # The metainfo carries the version and the addresses of this build.
 configure_file(${PROJECT_SOURCE_DIR}/resources/zarn.metainfo.xml
                ${PROJECT_BINARY_DIR}/generated/zarn.metainfo.xml @ONLY)
