@@ -2,10 +2,13 @@
 
 #include <chrono>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/eventfd.h>
 #include <sys/types.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zarn::test {
@@ -101,5 +104,19 @@ std::string stampOf(std::chrono::system_clock::time_point instant);
 
 /// The whole contents of a file; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
+
+/// An eventfd that a test makes readable to stop a wait, standing in for the SIGTERM descriptor;
+/// closed at the end.
+struct StopSignal {
+    int fd = ::eventfd(0, EFD_CLOEXEC);
+    StopSignal() = default;
+    StopSignal(const StopSignal&) = delete;
+    StopSignal& operator=(const StopSignal&) = delete;
+    ~StopSignal() { ::close(fd); }
+    void raise() const {
+        const std::uint64_t one = 1;
+        EXPECT_EQ(::write(fd, &one, sizeof one), static_cast<ssize_t>(sizeof one));
+    }
+};
 
 } // namespace zarn::test

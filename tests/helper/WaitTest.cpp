@@ -32,6 +32,8 @@ void PrintTo(Outcome outcome, std::ostream* out) {
 
 namespace {
 
+using zarn::test::StopSignal;
+
 using namespace zarn::helper;
 using namespace std::chrono_literals;
 using zarn::test::readFile;
@@ -40,16 +42,6 @@ using zarn::test::TempDir;
 Instant now() {
     return std::chrono::system_clock::now();
 }
-
-// An eventfd that a test makes readable to stop a wait; closed at the end.
-struct StopSignal {
-    int fd = ::eventfd(0, EFD_CLOEXEC);
-    ~StopSignal() { ::close(fd); }
-    void raise() const {
-        const std::uint64_t one = 1;
-        EXPECT_EQ(::write(fd, &one, sizeof one), static_cast<ssize_t>(sizeof one));
-    }
-};
 
 // Joins its thread whatever the test's assertions did.
 struct JoiningThread {

@@ -21,6 +21,8 @@
 
 namespace {
 
+using zarn::test::StopSignal;
+
 using namespace zarn::helper;
 using namespace std::chrono_literals;
 using zarn::test::ProcessGuard;
@@ -241,16 +243,6 @@ TEST(WarningTexts, NameTheActionAndTheLocalTimeOfTheDeadline) {
         EXPECT_EQ(warning.body, "Save your work, or open Zarn and press End Task to cancel.");
     }
 }
-
-// An eventfd standing in for the SIGTERM descriptor.
-struct StopSignal {
-    int fd = ::eventfd(0, EFD_CLOEXEC);
-    ~StopSignal() { ::close(fd); }
-    void raise() const {
-        const std::uint64_t one = 1;
-        EXPECT_EQ(::write(fd, &one, sizeof one), static_cast<ssize_t>(sizeof one));
-    }
-};
 
 struct Event {
     std::string what;
