@@ -40,5 +40,7 @@ std::optional<Instant> deadlineFromStamp(std::string_view stamp);
 
 /// `instant` as local "YYYY-MM-DD HH:MM:SS ZONE", for log messages.
 std::string describeInstant(Instant instant);
+/// `instant` in local time by the strftime `format`; seconds since 1970 if it cannot be formatted.
+std::string formatLocal(Instant instant, const char* format);
 
 } // namespace zarn::helper

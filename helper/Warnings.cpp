@@ -23,17 +23,6 @@ template <typename Number> std::optional<Number> plainNumber(std::string_view te
     return value;
 }
 
-std::string localHoursAndMinutes(Instant instant) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
-    std::tm local{};
-    std::array<char, 16> text{};
-    if (::localtime_r(&seconds, &local) == nullptr ||
-        std::strftime(text.data(), text.size(), "%H:%M", &local) == 0) {
-        return describeInstant(instant);
-    }
-    return text.data();
-}
-
 } // namespace
 
 std::vector<Instant> warningInstants(Instant now, Instant deadline,
@@ -113,7 +102,7 @@ Notification warningFor(Action action, Instant deadline) {
         break;
     }
     notification.summary =
-        "This computer " + std::string(happens) + " at " + localHoursAndMinutes(deadline);
+        "This computer " + std::string(happens) + " at " + formatLocal(deadline, "%H:%M");
     notification.body = "Save your work, or open Zarn and press End Task to cancel.";
     return notification;
 }

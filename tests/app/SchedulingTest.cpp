@@ -243,12 +243,21 @@ TEST_F(Scheduling, PasswordsReachSudoByteForByteAndNowhereElse) {
 
 class EndTask : public SchedulingFixture {};
 
+// A form started with a task waiting, its "Task already scheduled - " sheet answered.
+struct Launched {
+    explicit Launched(const zarn::Environment& environment)
+        : delegate(environment), form(delegate) {
+        delegate.applicationDidFinishLaunching();
+        zarn::test::dismissSheets(form.window);
+    }
+    AppDelegate delegate;
+    Form form;
+};
+
 TEST_F(EndTask, CancelsWithTheRightPasswordOnly) {
     const auto pid = startTaskDirectly();
-    AppDelegate delegate(environment);
-    const Form form(delegate);
-    delegate.applicationDidFinishLaunching();
-    zarn::test::dismissSheets(form.window);
+    const Launched app(environment);
+    const Form& form = app.form;
     ASSERT_EQ(form.scheduleTaskBtn->text(), "End Task");
 
     form.enteredPassword->setText("wrong");
@@ -282,10 +291,8 @@ TEST_F(EndTask, TwoTasksNeedTwoPresses) {
     const auto first = startTaskDirectly(30);
     const auto second = startTaskDirectly(40);
     ASSERT_NE(first, second);
-    AppDelegate delegate(environment);
-    const Form form(delegate);
-    delegate.applicationDidFinishLaunching();
-    zarn::test::dismissSheets(form.window);
+    const Launched app(environment);
+    const Form& form = app.form;
     form.enteredPassword->setText("secret");
 
     form.scheduleTaskBtn->click();
@@ -306,10 +313,8 @@ TEST_F(EndTask, TwoTasksNeedTwoPresses) {
 
 TEST_F(EndTask, ATaskGoneBeforeThePressIsReportedCancelledWithoutAKill) {
     const auto pid = startTaskDirectly();
-    AppDelegate delegate(environment);
-    const Form form(delegate);
-    delegate.applicationDidFinishLaunching();
-    zarn::test::dismissSheets(form.window);
+    const Launched app(environment);
+    const Form& form = app.form;
     ::kill(static_cast<pid_t>(pid), SIGTERM);
     waitGone(pid);
 
