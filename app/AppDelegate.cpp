@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QMainWindow>
+#include <QTimer>
 
 namespace zarn {
 
@@ -18,7 +19,8 @@ constexpr int minuteItems = 60;
 
 AppDelegate::AppDelegate(Environment environment, QObject* parent)
     : QObject(parent), environment_(std::move(environment)),
-      window_(std::make_unique<QMainWindow>()), ui_(std::make_unique<Ui::MainWindow>()) {
+      window_(std::make_unique<QMainWindow>()), ui_(std::make_unique<Ui::MainWindow>()),
+      minuteTimer_(std::make_unique<QTimer>()) {
     ui_->setupUi(window_.get());
 
     // Item n of each pop-up stands for n hours or n minutes.
@@ -40,6 +42,10 @@ AppDelegate::AppDelegate(Environment environment, QObject* parent)
             &QPushButton::click);
     connect(ui_->hoursPopup, &QComboBox::activated, this, &AppDelegate::setDateFromHoursMins);
     connect(ui_->minutesPopup, &QComboBox::activated, this, &AppDelegate::setDateFromHoursMins);
+
+    minuteTimer_->setSingleShot(true);
+    minuteTimer_->setTimerType(Qt::PreciseTimer);
+    connect(minuteTimer_.get(), &QTimer::timeout, this, &AppDelegate::updateScheduledTaskLine);
 
     window_->installEventFilter(this);
     setUpAboutPanel();

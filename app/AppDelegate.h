@@ -3,6 +3,7 @@
 #include "app/BuildConfig.h"
 #include "dates/DateFormatter.h"
 #include "shell/SystemCommands.h"
+#include "task/TaskLine.h"
 
 #include <QObject>
 #include <QString>
@@ -11,6 +12,7 @@
 
 class QAbstractButton;
 class QMainWindow;
+class QTimer;
 class QWidget;
 
 namespace Ui {
@@ -28,6 +30,14 @@ struct OsVersion {
 /// Major and minor version of the running operating system; 0, 0 where the toolkit does not know
 /// its type (as on Linux).
 OsVersion osVersionGate();
+
+/// The action of the task choice's tag: 1 shut down, 2 restart, 3 sleep; nothing for another tag.
+std::optional<task::Action> actionOfTag(int tag);
+/// The task choice's tag of `action`.
+int tagOfAction(task::Action action);
+
+/// `date` as "MMM dd, yyyy, h:mm a" in the user's locale, e.g. "Jan 05, 2025, 3:30 PM".
+QString confirmationDate(Date date);
 
 /// The text that confirms a scheduled task: the label of the task with tag `tag` (1 shut down,
 /// 2 restart, 3 sleep; none for another tag) and `date` as "MMM dd, yyyy, h:mm a" in the user's
@@ -54,6 +64,11 @@ public:
     /// returns at once. When OK ends a sheet whose title begins with exactly "Scheduling is
     /// complete", terminateRequested() is emitted.
     void doSheetAlert(QWidget* window, const QString& errorString, const QString& titleString);
+
+    /// What waits and when, for the scheduled-task line, e.g. "Restart at Dec 10, 2026, 11:02 PM —
+    /// in 22 h 58 min": the date as "MMM dd, yyyy, h:mm a" in the user's locale, then the time
+    /// left from `now` in whole minutes, rounded up; "— now" once the deadline has come.
+    static QString scheduledTaskText(const task::ScheduledTask& task, Date now);
 
     /// The main window (objectName "window") and the about panel ("splashWindow").
     QMainWindow* window() const;
@@ -83,6 +98,12 @@ private:
     void doInit();
     void enableControls(bool enabled);
     void shutDownInProgress();
+    /// The button and message field of the task-scheduled state.
+    void showTaskScheduledForm();
+    /// Shows `task` in the scheduled-task line, the date picker and the task choice, and keeps the
+    /// time left up to date; nothing hides the line.
+    void showScheduledTask(std::optional<task::ScheduledTask> task);
+    void updateScheduledTaskLine();
 
     bool isDateTimeOK(Date date);
     void startaTask();
@@ -100,6 +121,8 @@ private:
     std::unique_ptr<Ui::MainWindow> ui_;
     std::unique_ptr<QWidget> splashWindow_;
     std::unique_ptr<Ui::AboutPanel> aboutUi_;
+    std::optional<task::ScheduledTask> shownTask_;
+    std::unique_ptr<QTimer> minuteTimer_;
 };
 
 } // namespace zarn

@@ -18,22 +18,17 @@ namespace {
 
 const QString scheduleTitle = QStringLiteral("Schedule Task");
 
-struct TaskKind {
-    const char* tail;  // the helper's option for the task
-    const char* label; // opens the confirmation
-};
-
-std::optional<TaskKind> taskKind(int tag) {
-    switch (tag) {
-    case 1:
-        return TaskKind{"-h", "ShutDown Scheduled for:"};
-    case 2:
-        return TaskKind{"-r", "Restart Scheduled for:"};
-    case 3:
-        return TaskKind{"-s", "Sleep Scheduled for:"};
-    default:
-        return std::nullopt;
+// Opens the confirmation of each action.
+const char* confirmationLabel(task::Action action) {
+    switch (action) {
+    case task::Action::PowerOff:
+        return "ShutDown Scheduled for:";
+    case task::Action::Reboot:
+        return "Restart Scheduled for:";
+    case task::Action::Suspend:
+        return "Sleep Scheduled for:";
     }
+    return "";
 }
 
 Date toDate(const QDateTime& dateTime) {
@@ -66,12 +61,41 @@ std::int64_t AppDelegate::waitForTaskToEnd(std::int64_t pid) const {
     return found;
 }
 
-QString confirmationText(int tag, Date date) {
+std::optional<task::Action> actionOfTag(int tag) {
+    switch (tag) {
+    case 1:
+        return task::Action::PowerOff;
+    case 2:
+        return task::Action::Reboot;
+    case 3:
+        return task::Action::Suspend;
+    default:
+        return std::nullopt;
+    }
+}
+
+int tagOfAction(task::Action action) {
+    switch (action) {
+    case task::Action::PowerOff:
+        return 1;
+    case task::Action::Reboot:
+        return 2;
+    case task::Action::Suspend:
+        return 3;
+    }
+    return 1;
+}
+
+QString confirmationDate(Date date) {
     dates::DateFormatter formatter;
     formatter.setDateFormat("MMM dd, yyyy, h:mm a");
-    const QString when = QString::fromStdString(formatter.stringFromDate(date));
-    const auto kind = taskKind(tag);
-    return kind ? QString::fromUtf8(kind->label) + QLatin1Char(' ') + when : when;
+    return QString::fromStdString(formatter.stringFromDate(date));
+}
+
+QString confirmationText(int tag, Date date) {
+    const QString when = confirmationDate(date);
+    const auto action = actionOfTag(tag);
+    return action ? QString::fromUtf8(confirmationLabel(*action)) + QLatin1Char(' ') + when : when;
 }
 
 void AppDelegate::setUpDatePicker() {
@@ -127,18 +151,31 @@ void AppDelegate::startaTask() {
     const std::string stamp = stampFormatter.stringFromDate(date);
 
     // A tag without a task requests nothing; the probe below still decides what the user hears.
-    if (const auto kind = taskKind(tag)) {
+    const std::optional<task::Action> action = actionOfTag(tag);
+    if (action) {
         const SystemCommands& commands = environment_.commands;
-        runWithPassword(commands.sudo + ' ' + commands.shutdownProgram + ' ' + kind->tail + ' ' +
-                            stamp,
+        runWithPassword(commands.sudo + ' ' + commands.shutdownProgram + ' ' +
+                            std::string(task::actionOption(*action)) + ' ' + stamp,
                         ui_->enteredPassword->text());
     }
 
-    if (findScheduledTaskPid(environment_.commands.probe) != 0) {
+    if (const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe); pid != 0) {
+        // A task that was already waiting (scheduled from elsewhere in the meantime) is not the
+        // one just asked for; only a command line that cannot be read leaves the doubt.
+        const std::optional<task::ScheduledTask> found = task::readScheduledTask(pid);
+        if (found && (found->action != action || found->stamp != stamp)) {
+            enableControls(false);
+            doSheetAlert(window_.get(), QStringLiteral("Use 'End Task' button to cancel it"),
+                         QStringLiteral("Another task is already scheduled"));
+            showTaskScheduledForm();
+            showScheduledTask(found);
+            return;
+        }
         const QString confirmation = confirmationText(tag, date);
         doSheetAlert(window_.get(), confirmation,
                      QStringLiteral("Scheduling is complete. Zarn will now quit"));
         ui_->msgField->setText(confirmation);
+        showScheduledTask(found);
     } else {
         doSheetAlert(window_.get(), QStringLiteral("check the entered password"),
                      QStringLiteral("Shutdown/Restart/Sleep NOT started"));
@@ -165,6 +202,7 @@ void AppDelegate::endaTask() {
     ui_->msgField->clear();
     ui_->scheduleTaskBtn->setText(scheduleTitle);
     enableControls(true);
+    showScheduledTask(std::nullopt);
 }
 
 } // namespace zarn

@@ -37,8 +37,9 @@ void AppDelegate::doInit() {
     window_->raise();
     window_->activateWindow();
 
-    if (findScheduledTaskPid(environment_.commands.probe) != 0) {
+    if (const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe); pid != 0) {
         shutDownInProgress();
+        showScheduledTask(task::readScheduledTask(pid));
     }
 }
 
@@ -55,6 +56,10 @@ void AppDelegate::shutDownInProgress() {
     enableControls(false);
     doSheetAlert(window_.get(), QStringLiteral("Use 'End Task' button to cancel it"),
                  QStringLiteral("Task already scheduled - "));
+    showTaskScheduledForm();
+}
+
+void AppDelegate::showTaskScheduledForm() {
     ui_->scheduleTaskBtn->setText(QStringLiteral("End Task"));
     ui_->msgField->setText(QStringLiteral("Task already scheduled - ") +
                            QStringLiteral("Ending a task requires a password"));

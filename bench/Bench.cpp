@@ -3,13 +3,15 @@
 //
 // `zarn-bench --startup-child <fd>` is the child of the process start-up benchmark: it starts
 // the application, writes one byte to <fd> once the form is shown and the probe is done, and
-// quits.
+// quits. `zarn-bench -r <stamp>` is the stand-in waiting process whose task line the read-back
+// benchmark reads; it waits at most a minute.
 
 #include "app/AppDelegate.h"
 #include "dates/DateFormatter.h"
 #include "dates/DateUtilities.h"
 #include "shell/Shell.h"
 #include "shell/SystemCommands.h"
+#include "task/TaskLine.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -57,6 +59,31 @@ void probe(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(zarn::findScheduledTaskPid(command));
     }
+}
+
+// A waiting process with a task line, like the helper's, that the benchmark reads back.
+void readTaskBack(benchmark::State& state) {
+    zarn::dates::DateFormatter formatter = zarn::dates::DateFormatter::posix();
+    formatter.setDateFormat("yyMMddHHmm");
+    std::string self = "/proc/self/exe";
+    std::string option = "-r";
+    std::string stamp =
+        formatter.stringFromDate(std::chrono::system_clock::now() + std::chrono::hours(5));
+    std::vector<char*> argv{self.data(), option.data(), stamp.data(), nullptr};
+    pid_t child = 0;
+    if (::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+        state.SkipWithError("cannot start the stand-in waiting process");
+        return;
+    }
+    // The child's command line is its own once it has started.
+    while (!zarn::task::readScheduledTask(child)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(zarn::task::readScheduledTask(child));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
 }
 
 void dateByAddingHoursMins(benchmark::State& state) {
@@ -287,6 +314,9 @@ void registerAll() {
     common(benchmark::RegisterBenchmark("probe/findScheduledTaskPid (linux ps)", probe)
                ->UseRealTime()
                ->Iterations(20));
+    common(benchmark::RegisterBenchmark("probe/readScheduledTask (/proc cmdline, parsed)",
+                                        readTaskBack)
+               ->MinTime(0.1));
     common(
         benchmark::RegisterBenchmark("dates/dateByAddingDays (hours, mins)", dateByAddingHoursMins)
             ->MinTime(0.1));
@@ -321,6 +351,10 @@ int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (argc == 3 && std::strcmp(argv[1], "--startup-child") == 0) {
         return runStartupChild(argc, argv);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "-r") == 0) {
+        std::this_thread::sleep_for(std::chrono::minutes(1));
+        return 0;
     }
     QApplication application(argc, argv);
     registerAll();

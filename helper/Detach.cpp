@@ -1,5 +1,6 @@
 #include "helper/Detach.h"
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -40,15 +41,17 @@ void closeRange(unsigned first, unsigned last) {
 
 } // namespace
 
-std::optional<int> detachFromCaller(int keepFd) {
+std::optional<std::vector<int>> detachFromCaller(std::span<const int> keepFds) {
     if (::setsid() < 0 || ::chdir("/") != 0) {
         return std::nullopt;
     }
-    int kept = keepFd;
-    if (kept >= 0 && kept <= STDERR_FILENO) {
-        kept = ::fcntl(keepFd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-        if (kept < 0) {
-            return std::nullopt;
+    std::vector<int> kept(keepFds.begin(), keepFds.end());
+    for (int& fd : kept) {
+        if (fd >= 0 && fd <= STDERR_FILENO) {
+            fd = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+            if (fd < 0) {
+                return std::nullopt;
+            }
         }
     }
     const int null = ::open("/dev/null", O_RDWR);
@@ -60,12 +63,19 @@ std::optional<int> detachFromCaller(int keepFd) {
             return std::nullopt;
         }
     }
-    if (kept < 0) {
-        closeRange(STDERR_FILENO + 1, UINT_MAX);
-    } else {
-        closeRange(STDERR_FILENO + 1, static_cast<unsigned>(kept) - 1);
-        closeRange(static_cast<unsigned>(kept) + 1, UINT_MAX);
+    std::vector<int> sorted;
+    for (const int fd : kept) {
+        if (fd > STDERR_FILENO) {
+            sorted.push_back(fd);
+        }
     }
+    std::sort(sorted.begin(), sorted.end());
+    unsigned first = STDERR_FILENO + 1;
+    for (const int fd : sorted) {
+        closeRange(first, static_cast<unsigned>(fd) - 1);
+        first = static_cast<unsigned>(fd) + 1;
+    }
+    closeRange(first, UINT_MAX);
     std::signal(SIGHUP, SIG_IGN);
     return kept;
 }

@@ -10,6 +10,7 @@
 #include "helper/Notify.h"
 #include "helper/Request.h"
 #include "helper/Task.h"
+#include "helper/TaskLock.h"
 #include "helper/Warnings.h"
 
 #include <cerrno>
@@ -80,12 +81,16 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
 }
 
 // The child: becomes the waiting process, tells the parent through `readyFd` once its timer is
-// armed, and lives until the task ends. Never returns.
-[[noreturn]] void becomeWaitingProcess(const Request& request, Instant deadline, int readyFd) {
-    const std::optional<int> ready = detachFromCaller(readyFd);
-    if (!ready) {
+// armed, and lives until the task ends, holding the one-task lock `lockFd` all along (it is never
+// closed: it goes with the process). Never returns.
+[[noreturn]] void becomeWaitingProcess(const Request& request, Instant deadline, int readyFd,
+                                       int lockFd) {
+    const int keep[] = {readyFd, lockFd};
+    const std::optional<std::vector<int>> kept = detachFromCaller(keep);
+    if (!kept) {
         ::_exit(1);
     }
+    const int ready = kept->front();
     const int terminated = terminationSignalFd();
     // Power off and reboot wake the machine to happen on time; sleep has no reason to.
     const std::optional<DeadlineTimer> timer =
@@ -96,9 +101,9 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
     ::openlog(programName.data(), LOG_PID, LOG_DAEMON);
     ssize_t written = -1;
     do {
-        written = ::write(*ready, &readyByte, 1);
+        written = ::write(ready, &readyByte, 1);
     } while (written < 0 && errno == EINTR);
-    ::close(*ready);
+    ::close(ready);
     if (written != 1) {
         ::_exit(1);
     }
@@ -156,6 +161,19 @@ int main(int argc, char** argv) {
         return refuse(prefixed("that time is already past"), 1);
     }
 
+    // Taken before the fork and shared with the child, so that two starts can never both win;
+    // it is released when the waiting process ends, however it ends.
+    const std::string lockPath = taskLockPath(executableFileName(argc > 0 ? argv[0] : nullptr));
+    const TaskLock lock = takeTaskLock(lockPath);
+    if (lock.state == TaskLock::State::Busy) {
+        return refuse(prefixed("a task is already scheduled") +
+                          (lock.holder > 0 ? " (pid " + std::to_string(lock.holder) + ")" : ""),
+                      1);
+    }
+    if (lock.state == TaskLock::State::Failed) {
+        return refuse(prefixed("cannot take the task lock " + lockPath), 1);
+    }
+
     int readyPipe[2];
     if (::pipe2(readyPipe, O_CLOEXEC) != 0) {
         return refuse(prefixed("cannot start the waiting process"), 1);
@@ -167,9 +185,11 @@ int main(int argc, char** argv) {
     }
     if (child == 0) {
         ::close(readyPipe[0]);
-        becomeWaitingProcess(*request, *deadline, readyPipe[1]);
+        becomeWaitingProcess(*request, *deadline, readyPipe[1], lock.fd);
     }
     ::close(readyPipe[1]);
+    // Recorded here rather than by the child, so that the holder is known from the first moment.
+    recordLockHolder(lock.fd, child);
     const bool ready = waitUntilReady(child, readyPipe[0]);
     ::close(readyPipe[0]);
     if (!ready) {

@@ -34,7 +34,8 @@ struct Form {
           selectedTask(window->findChild<QButtonGroup*>(QStringLiteral("selectedTask"))),
           enteredPassword(window->findChild<QLineEdit*>(QStringLiteral("enteredPassword"))),
           scheduleTaskBtn(window->findChild<QPushButton*>(QStringLiteral("scheduleTaskBtn"))),
-          msgField(window->findChild<QLabel*>(QStringLiteral("msgField"))) {}
+          msgField(window->findChild<QLabel*>(QStringLiteral("msgField"))),
+          scheduledTaskField(window->findChild<QLabel*>(QStringLiteral("scheduledTaskField"))) {}
 
     bool inputsEnabled() const {
         bool enabled =
@@ -61,6 +62,7 @@ struct Form {
     QLineEdit* enteredPassword;
     QPushButton* scheduleTaskBtn;
     QLabel* msgField;
+    QLabel* scheduledTaskField;
 };
 
 /// The sheets open on `window`, oldest first.

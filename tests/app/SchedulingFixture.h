@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppTestSupport.h"
+#include "helper/TaskLock.h"
 #include "shell/Shell.h"
 #include "tests/support/TestPaths.h"
 
@@ -46,6 +47,7 @@ protected:
             waitGone(pid);
         }
         std::filesystem::remove_all(dir);
+        std::filesystem::remove(helper::taskLockPath(helperName));
     }
 
     /// `program` as the sudo of the commands, with the fixtures' files in its environment.
@@ -76,16 +78,22 @@ protected:
         return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
     }
 
-    /// Starts a waiting process by other means than the form, `minutes` ahead; its pid.
-    std::int64_t startTaskDirectly(int minutes = 30) {
+    /// Runs the helper by other means than the form for a task at `when`; what it printed, its
+    /// errors included.
+    std::string startTask(Date when, const std::string& option = "-h") {
         dates::DateFormatter formatter = dates::DateFormatter::posix();
         formatter.setDateFormat("yyMMddHHmm");
-        const auto when = std::chrono::system_clock::now() + std::chrono::minutes(minutes);
         const std::string command = "ZARN_DRY_RUN_LOG=" + shellQuote(actionLog.string()) + " " +
-                                    shellQuote(helper.string()) + " -h " +
-                                    formatter.stringFromDate(when);
+                                    shellQuote(helper.string()) + " " + option + " " +
+                                    formatter.stringFromDate(when) + " 2>&1";
+        return readCommandOutput(runShellCommand(command)).value_or("");
+    }
+
+    /// Starts a waiting process by other means than the form, `minutes` ahead; its pid.
+    std::int64_t startTaskDirectly(int minutes = 30, const std::string& option = "-h") {
+        const std::string printed =
+            startTask(std::chrono::system_clock::now() + std::chrono::minutes(minutes), option);
         // The helper prints "zarn-shutdown: [pid N]" once N waits.
-        const auto printed = readCommandOutput(runShellCommand(command)).value_or("");
         const auto open = printed.find("[pid ");
         EXPECT_NE(open, std::string::npos) << printed;
         return open == std::string::npos ? 0 : std::stoll(printed.substr(open + 5));

@@ -183,12 +183,19 @@ TEST_F(Scheduling, ATagWithoutATaskRunsNothing) {
     EXPECT_TRUE(sudoCalls().empty());
 }
 
-TEST_F(Scheduling, ATaskStartedByOtherMeansCountsAsSuccess) {
-    startTaskDirectly();
+TEST_F(Scheduling, AnotherWaitingTaskIsNotClaimedAsOurs) {
+    const auto other = startTaskDirectly(30, "-r");
     form->beginDate->setDateTime(QDateTime::currentDateTime().addSecs(3600));
-    form->enteredPassword->setText("wrong");
-    EXPECT_TRUE(
-        press().startsWith("Scheduling is complete. Zarn will now quit|ShutDown Scheduled for: "));
+    form->enteredPassword->setText("secret");
+    EXPECT_EQ(press(), "Another task is already scheduled|Use 'End Task' button to cancel it");
+    // The helper refused the second task; the form now stands for the one that waits.
+    EXPECT_EQ(probe(), other);
+    EXPECT_EQ(form->scheduleTaskBtn->text(), "End Task");
+    EXPECT_TRUE(form->inputsDisabled());
+    EXPECT_EQ(form->msgField->text(), "Task already scheduled - Ending a task requires a password");
+    EXPECT_EQ(form->selectedTask->checkedId(), 2);
+    EXPECT_TRUE(form->scheduledTaskField->isVisible());
+    EXPECT_TRUE(form->scheduledTaskField->text().startsWith("Restart at "));
 }
 
 TEST_F(Scheduling, PasswordsReachSudoByteForByteAndNowhereElse) {
@@ -287,28 +294,85 @@ TEST_F(EndTask, CancelsWithTheRightPasswordOnly) {
     EXPECT_EQ(actions(), "");
 }
 
-TEST_F(EndTask, TwoTasksNeedTwoPresses) {
+TEST_F(EndTask, ASecondTaskIsRefusedSoOnePressEndsTheOnlyOne) {
     const auto first = startTaskDirectly(30);
-    const auto second = startTaskDirectly(40);
-    ASSERT_NE(first, second);
+    EXPECT_EQ(startTask(std::chrono::system_clock::now() + 40min),
+              "zarn-shutdown: a task is already scheduled (pid " + std::to_string(first) + ")\n");
     const Launched app(environment);
     const Form& form = app.form;
     form.enteredPassword->setText("secret");
-
-    form.scheduleTaskBtn->click();
-    EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
-              "Task NOT cancelled|check the entered password");
-    zarn::test::dismissSheets(form.window);
-    waitGone(std::min(first, second));
-    EXPECT_EQ(probe(), std::max(first, second));
     form.scheduleTaskBtn->click();
     EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
               "The Task was cancelled|Scheduling is now available");
     zarn::test::dismissSheets(form.window);
     const auto calls = sudoCalls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].args.back(), std::to_string(std::min(first, second)));
-    EXPECT_EQ(calls[1].args.back(), std::to_string(std::max(first, second)));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].args.back(), std::to_string(first));
+}
+
+TEST_F(EndTask, ShowsTheWaitingTaskUntilItIsCancelled) {
+    const zarn::Date when = std::chrono::system_clock::now() + std::chrono::hours(48);
+    const zarn::Date deadline = std::chrono::floor<std::chrono::minutes>(when);
+    startTask(when, "-r");
+    const Launched app(environment);
+    const Form& form = app.form;
+
+    const QLabel* line = form.scheduledTaskField;
+    ASSERT_TRUE(line->isVisible());
+    EXPECT_TRUE(line->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+    EXPECT_FALSE(line->accessibleName().isEmpty());
+    const QString prefix = "Restart at " + zarn::confirmationDate(deadline) + " — in ";
+    ASSERT_TRUE(line->text().startsWith(prefix)) << line->text().toStdString();
+    const QStringList left = line->text().mid(prefix.size()).split(' ');
+    ASSERT_EQ(left.size(), 4) << line->text().toStdString();
+    const auto truth = std::chrono::duration_cast<std::chrono::minutes>(
+        deadline - std::chrono::system_clock::now());
+    EXPECT_LE(std::abs(left[0].toInt() * 60 + left[2].toInt() - truth.count()), 1) << line->text().toStdString();
+    EXPECT_EQ(form.beginDate->dateTime().toMSecsSinceEpoch(),
+              std::chrono::floor<std::chrono::milliseconds>(deadline.time_since_epoch()).count());
+    EXPECT_EQ(form.selectedTask->checkedId(), 2);
+    EXPECT_FALSE(form.beginDate->isEnabled());
+
+    form.enteredPassword->setText("secret");
+    form.scheduleTaskBtn->click();
+    EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
+              "The Task was cancelled|Scheduling is now available");
+    zarn::test::dismissSheets(form.window);
+    EXPECT_FALSE(line->isVisible());
+    EXPECT_EQ(line->text(), "");
+}
+
+TEST(ScheduledTaskLine, CountsWholeMinutesLeftRoundedUpAndNeverBelowNow) {
+    const icu::Locale old = icu::Locale::getDefault();
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("en_US"), status);
+    zarn::dates::DateFormatter parser = zarn::dates::DateFormatter::posix();
+    parser.setDateFormat("yyyy-MM-dd HH:mm");
+    const zarn::task::ScheduledTask task{zarn::task::Action::Reboot, "2612102302",
+                                         parser.dateFromString("2026-12-10 23:02").value()};
+    using std::chrono::seconds;
+    const struct {
+        seconds before;
+        const char* text;
+    } cases[] = {
+        {seconds(22 * 3600 + 58 * 60), "Restart at Dec 10, 2026, 11:02 PM — in 22 h 58 min"},
+        {seconds(3599), "Restart at Dec 10, 2026, 11:02 PM — in 1 h 0 min"},
+        {seconds(3540), "Restart at Dec 10, 2026, 11:02 PM — in 59 min"},
+        {seconds(1), "Restart at Dec 10, 2026, 11:02 PM — in 1 min"},
+        {seconds(0), "Restart at Dec 10, 2026, 11:02 PM — now"},
+        {seconds(-600), "Restart at Dec 10, 2026, 11:02 PM — now"},
+    };
+    for (const auto& entry : cases) {
+        EXPECT_EQ(AppDelegate::scheduledTaskText(task, task.deadline - entry.before),
+                  QString::fromUtf8(entry.text));
+    }
+    for (const auto& [action, name] : {std::pair{zarn::task::Action::PowerOff, "Shut down at "},
+                                       {zarn::task::Action::Suspend, "Sleep at "}}) {
+        EXPECT_TRUE(
+            AppDelegate::scheduledTaskText({action, task.stamp, task.deadline}, task.deadline)
+                .startsWith(name));
+    }
+    icu::Locale::setDefault(old, status);
 }
 
 TEST_F(EndTask, ATaskGoneBeforeThePressIsReportedCancelledWithoutAKill) {

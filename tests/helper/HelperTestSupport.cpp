@@ -1,5 +1,7 @@
 #include "tests/helper/HelperTestSupport.h"
 
+#include "helper/TaskLock.h"
+
 #include "tests/support/TestPaths.h"
 
 #include <array>
@@ -217,6 +219,11 @@ HelperCopy::HelperCopy(const std::string& program, const std::string& name) : na
     fs::copy_file(fs::path(binDir()) / program, copy);
     fs::permissions(copy, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
+}
+
+HelperCopy::~HelperCopy() {
+    std::error_code ignored;
+    fs::remove(zarn::helper::taskLockPath(name_), ignored);
 }
 
 std::string uniqueName(std::string_view prefix) {

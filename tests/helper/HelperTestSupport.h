@@ -58,6 +58,10 @@ pid_t parentOf(pid_t pid);
 class HelperCopy {
 public:
     HelperCopy(const std::string& program, const std::string& name);
+    /// Removes the copy and its one-task lock file.
+    ~HelperCopy();
+    HelperCopy(const HelperCopy&) = delete;
+    HelperCopy& operator=(const HelperCopy&) = delete;
     std::string path() const { return (dir_.path() / name_).string(); }
     const std::string& name() const { return name_; }
     const std::filesystem::path& dir() const { return dir_.path(); }

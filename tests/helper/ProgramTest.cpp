@@ -243,6 +243,49 @@ TEST_F(HelperProgram, RecordsTheActionWhenTheMinuteStarts) {
     }
 }
 
+TEST_F(HelperProgram, KeepsToOneTaskPerProgramName) {
+    const HelperCopy first("dry-shutdown", zarn::test::uniqueName("dl"));
+    const HelperCopy sameName("dry-shutdown", first.name()); // another folder, the same name
+    const HelperCopy otherName("dry-shutdown", zarn::test::uniqueName("dm"));
+    const std::string stamp = stampIn(30min);
+
+    // Starts that race each other: exactly one wins, the others name it.
+    std::vector<RunResult> results(4);
+    std::vector<std::thread> starts;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        starts.emplace_back([&, i] { results[i] = run(i % 2 ? sameName : first, {"-h", stamp}); });
+    }
+    for (std::thread& start : starts) {
+        start.join();
+    }
+    pid_t waiting = 0;
+    for (const RunResult& result : results) {
+        if (result.status == 0) {
+            EXPECT_EQ(waiting, 0) << "two starts won";
+            waiting = started(result);
+        }
+    }
+    ASSERT_GT(waiting, 0);
+    const std::string refusal =
+        "zarn-shutdown: a task is already scheduled (pid " + std::to_string(waiting) + ")\n";
+    for (const RunResult& result : results) {
+        if (result.status != 0) {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.err, refusal);
+            EXPECT_EQ(result.out, "");
+        }
+    }
+    EXPECT_EQ(run(first, {"-r", stampIn(40min)}).err, refusal);
+    EXPECT_EQ(zarn::test::processesNamed(first.name()), std::vector<pid_t>{waiting});
+
+    // Another name has a lock of its own; the lock goes with the waiting process.
+    EXPECT_GT(started(run(otherName, {"-h", stamp})), 0);
+    ::kill(waiting, SIGTERM);
+    ASSERT_TRUE(zarn::test::waitForChild(waiting, 5s));
+    guard.forget(waiting);
+    EXPECT_GT(started(run(sameName, {"-s", stamp})), 0);
+}
+
 // setpriv, else runuser, with the arguments that run a command as `nobody`; empty when neither
 // exists.
 std::vector<std::string> asNobody() {
