@@ -141,14 +141,32 @@ bool AppDelegate::isDateTimeOK(Date date) {
 
 void AppDelegate::startaTask() {
     const Date date = toDate(ui_->beginDate->dateTime());
-    if (!isDateTimeOK(date)) {
+    // The stamp keeps whole minutes, so the task runs at the start of the picked minute: a time
+    // later in the current minute names a minute that has begun already.
+    if (!isDateTimeOK(std::chrono::floor<std::chrono::minutes>(date))) {
         return;
     }
+    // The helper reads the stamp back in the C library's local time, so it is made in it too;
+    // a local time that the clocks pass twice, or skip, would be a guess.
+    const std::string stamp = task::stampFromInstant(date);
+    switch (task::classifyStamp(stamp)) {
+    case task::LocalTime::Repeated:
+        doSheetAlert(window_.get(),
+                     tr("That time occurs twice on this day because the clocks go back - "
+                        "Please choose another time"),
+                     tr("Date/Time Input Error"));
+        return;
+    case task::LocalTime::Skipped:
+        doSheetAlert(window_.get(),
+                     tr("That time does not exist on this day because the clocks go forward - "
+                        "Please choose another time"),
+                     tr("Date/Time Input Error"));
+        return;
+    case task::LocalTime::Unique:
+    case task::LocalTime::Invalid:
+        break;
+    }
     const int tag = ui_->selectedTask->checkedId();
-    // Programs read the stamp: Gregorian, ASCII digits, local time; seconds are dropped.
-    dates::DateFormatter stampFormatter = dates::DateFormatter::posix();
-    stampFormatter.setDateFormat("yyMMddHHmm");
-    const std::string stamp = stampFormatter.stringFromDate(date);
 
     // A tag without a task requests nothing; the probe below still decides what the user hears.
     const std::optional<task::Action> action = actionOfTag(tag);

@@ -1,5 +1,6 @@
 #include "helper/Actions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -37,13 +38,31 @@ bool waitBounded(pid_t pid, std::chrono::milliseconds limit) {
 
 } // namespace
 
+std::string resolveProgram(const std::string& program) {
+    if (program.find('/') != std::string::npos) {
+        return program;
+    }
+    std::string_view folders = systemPath;
+    while (!folders.empty()) {
+        const std::size_t end = std::min(folders.find(':'), folders.size());
+        const std::string candidate = std::string(folders.substr(0, end)) + '/' + program;
+        if (::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+        folders.remove_prefix(std::min(end + 1, folders.size()));
+    }
+    return {};
+}
+
 bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::milliseconds limit) {
-    // The argument vectors are built before the fork: the child only execs.
+    // Everything is built before the fork: the child only execs.
+    std::vector<std::string> programs;
     std::vector<std::vector<char*>> argvs;
     for (const CommandArgs& command : commands) {
         if (command.empty()) {
             continue;
         }
+        programs.push_back(resolveProgram(command.front()));
         std::vector<char*> argv;
         for (const std::string& arg : command) {
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -54,6 +73,9 @@ bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::mi
     if (argvs.empty()) {
         return false;
     }
+    std::string pathVariable = std::string("PATH=") + systemPath;
+    std::string language = "LANG=C";
+    char* const environment[] = {pathVariable.data(), language.data(), nullptr};
     const pid_t pid = ::fork();
     if (pid < 0) {
         return false;
@@ -64,8 +86,11 @@ bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::mi
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
         std::signal(SIGHUP, SIG_DFL);
-        for (std::vector<char*>& argv : argvs) {
-            ::execvp(argv[0], argv.data());
+        for (std::size_t i = 0; i < argvs.size(); ++i) {
+            if (programs[i].empty()) {
+                continue;
+            }
+            ::execve(programs[i].c_str(), argvs[i].data(), environment);
             if (errno != ENOENT) {
                 ::_exit(126);
             }

@@ -9,12 +9,22 @@
 
 namespace zarn::helper {
 
-/// One command as its argument vector; the first element is looked up in PATH.
+/// One command as its argument vector; a first element without a slash is looked up in
+/// systemPath's folders, never in the caller's PATH.
 using CommandArgs = std::vector<std::string>;
 
-/// Runs the first of `commands` whose program exists, in a child with every signal unblocked and
-/// SIGHUP back at its default, and waits for it at most `limit` (then kills it). True when it
-/// exited with status 0; false when none exists, it failed, or it ran out of time.
+/// The only PATH and environment that the programs run by the helper see, whatever the helper
+/// itself was started with.
+inline constexpr const char* systemPath = "/usr/bin:/bin:/usr/sbin:/sbin";
+
+/// `program` as it will be run: unchanged when it holds a slash, else the first executable file
+/// of that name in systemPath's folders; empty when there is none.
+std::string resolveProgram(const std::string& program);
+
+/// Runs the first of `commands` whose program exists, in a child with every signal unblocked,
+/// SIGHUP back at its default and only PATH=systemPath and LANG=C in its environment, and waits
+/// for it at most `limit` (then kills it). True when it exited with status 0; false when none
+/// exists, it failed, or it ran out of time.
 bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::milliseconds limit);
 
 /// `systemctl <verb>`, or `loginctl <verb>` where there is no systemctl, waited for at most 60 s.

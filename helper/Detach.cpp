@@ -63,8 +63,14 @@ std::optional<std::vector<int>> detachFromCaller(std::span<const int> keepFds) {
             return std::nullopt;
         }
     }
+    closeDescriptorsExcept(kept);
+    std::signal(SIGHUP, SIG_IGN);
+    return kept;
+}
+
+void closeDescriptorsExcept(std::span<const int> keepFds) {
     std::vector<int> sorted;
-    for (const int fd : kept) {
+    for (const int fd : keepFds) {
         if (fd > STDERR_FILENO) {
             sorted.push_back(fd);
         }
@@ -76,8 +82,20 @@ std::optional<std::vector<int>> detachFromCaller(std::span<const int> keepFds) {
         first = static_cast<unsigned>(fd) + 1;
     }
     closeRange(first, UINT_MAX);
-    std::signal(SIGHUP, SIG_IGN);
-    return kept;
+}
+
+void resetSignalHandling() {
+    struct sigaction standard {};
+    standard.sa_handler = SIG_DFL;
+    sigemptyset(&standard.sa_mask);
+    // SIGKILL and SIGSTOP cannot be changed, and the C library keeps a few real-time signals for
+    // itself; sigaction refuses those, which is fine.
+    for (int signal = 1; signal < NSIG; ++signal) {
+        ::sigaction(signal, &standard, nullptr);
+    }
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
 } // namespace zarn::helper

@@ -13,4 +13,12 @@ namespace zarn::helper {
 /// nothing when a step failed, with the process possibly half changed.
 std::optional<std::vector<int>> detachFromCaller(std::span<const int> keepFds);
 
+/// Closes every descriptor above the standard streams except those in `keepFds`.
+void closeDescriptorsExcept(std::span<const int> keepFds);
+
+/// Puts every signal the process may handle back to its default action and unblocks all: what
+/// the caller ignored or blocked (SIGCHLD ignored makes every child's status vanish) must not
+/// reach the helper or the programs it runs.
+void resetSignalHandling();
+
 } // namespace zarn::helper

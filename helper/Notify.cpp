@@ -1,5 +1,7 @@
 #include "helper/Notify.h"
 
+#include "helper/Detach.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -93,6 +95,10 @@ std::string callNotify(const std::string& busAddress, const Notification& notifi
                                  int reportFd) {
     // Not "zarn-shutdown": the probe of the application must find the waiting process only.
     ::prctl(PR_SET_NAME, "zarn-notify", 0, 0, 0);
+    // It is about to run as the user and talk to a bus the user controls: root's descriptors
+    // (the task's timer, its SIGTERM descriptor, the one-task lock) stay behind.
+    const int keep[] = {reportFd};
+    closeDescriptorsExcept(keep);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);

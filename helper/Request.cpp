@@ -1,9 +1,23 @@
 #include "helper/Request.h"
 
 #include <array>
+#include <charconv>
 #include <ctime>
 
 namespace zarn::helper {
+
+std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args) {
+    if (args.size() != 2 || args[0] != "-c" || args[1].empty() ||
+        args[1].find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(args[1].data(), args[1].data() + args[1].size(), pid);
+    if (error != std::errc() || end != args[1].data() + args[1].size() || pid <= 0) {
+        return std::nullopt;
+    }
+    return pid;
+}
 
 std::string_view actionVerb(Action action) {
     switch (action) {

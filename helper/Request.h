@@ -2,21 +2,30 @@
 
 #include "task/TaskLine.h"
 
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace zarn::helper {
 
 // The task line and its time are the shared task library's; the helper's code names them here.
 using task::Action;
+using task::classifyStamp;
 using task::deadlineFromStamp;
 using task::Instant;
+using task::LocalTime;
 using task::parseArguments;
 using task::Request;
 
 /// The fixed name in every message, whatever the executable is called.
 inline constexpr std::string_view programName = "zarn-shutdown";
-inline constexpr std::string_view usageText = "usage: zarn-shutdown -h|-r|-s yyMMddHHmm";
+inline constexpr std::string_view usageText = "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid";
+
+/// The pid of a cancel request, `-c <pid>`: exactly two arguments, the second a positive decimal
+/// number that fits a pid; nothing for anything else.
+std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args);
 
 /// The systemctl and loginctl verb of `action`: "poweroff", "reboot" or "suspend".
 std::string_view actionVerb(Action action);

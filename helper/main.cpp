@@ -1,10 +1,12 @@
 // zarn-shutdown -h|-r|-s yyMMddHHmm: checks its arguments, starts the waiting process, prints
-// its pid and returns. Built a second time as dry-shutdown (ZARN_DRY_RUN), which records the
-// action in $ZARN_DRY_RUN_LOG instead of taking it and runs for any user; for tests it also
-// takes its warning offsets from $ZARN_DRY_WARN_SECONDS and its bus from
-// $DBUS_SESSION_BUS_ADDRESS.
+// its pid and returns. zarn-shutdown -c <pid>: cancels that waiting process, and only when it is
+// this program's own, holding the one-task lock. Built a second time as dry-shutdown
+// (ZARN_DRY_RUN), which records the action in $ZARN_DRY_RUN_LOG instead of taking it and runs for
+// any user; for tests it also takes its warning offsets from $ZARN_DRY_WARN_SECONDS and its bus
+// from $DBUS_SESSION_BUS_ADDRESS.
 
 #include "helper/Actions.h"
+#include "helper/Cancel.h"
 #include "helper/DeadlineTimer.h"
 #include "helper/Detach.h"
 #include "helper/Notify.h"
@@ -140,12 +142,31 @@ bool waitUntilReady(pid_t child, int readyFd) {
     return false;
 }
 
+// Cancels the waiting process `pid` of this program, and nothing else.
+int cancel(pid_t pid, const std::string& lockPath) {
+    constexpr auto waitLimit = std::chrono::seconds(2);
+    switch (cancelWaitingProcess(pid, lockPath, waitLimit)) {
+    case CancelOutcome::Cancelled:
+        return 0;
+    case CancelOutcome::NoSuchProcess:
+        return refuse(prefixed("no such process: " + std::to_string(pid)), 1);
+    case CancelOutcome::NotTheTask:
+        return refuse(prefixed("pid " + std::to_string(pid) + " is not the waiting task"), 1);
+    case CancelOutcome::Failed:
+        break;
+    }
+    return refuse(prefixed("cannot signal pid " + std::to_string(pid)), 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Whatever the caller ignored or blocked would reach the waiting process and its programs.
+    resetSignalHandling();
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::optional<pid_t> cancelPid = parseCancelArguments(args);
     const std::optional<Request> request = parseArguments(args);
-    if (!request) {
+    if (!request && !cancelPid) {
         return refuse(std::string(usageText), 64);
     }
 #ifndef ZARN_DRY_RUN
@@ -153,6 +174,20 @@ int main(int argc, char** argv) {
         return refuse(prefixed("must be run as root"), 1);
     }
 #endif
+    const std::string lockPath = taskLockPath(executableFileName(argc > 0 ? argv[0] : nullptr));
+    if (cancelPid) {
+        return cancel(*cancelPid, lockPath);
+    }
+    switch (classifyStamp(request->stamp)) {
+    case LocalTime::Unique:
+        break;
+    case LocalTime::Repeated:
+        return refuse(prefixed("that time occurs twice on this day: " + request->stamp), 1);
+    case LocalTime::Skipped:
+        return refuse(prefixed("that time does not exist on this day: " + request->stamp), 1);
+    case LocalTime::Invalid:
+        return refuse(prefixed("not a valid time: " + request->stamp), 1);
+    }
     const std::optional<Instant> deadline = deadlineFromStamp(request->stamp);
     if (!deadline) {
         return refuse(prefixed("not a valid time: " + request->stamp), 1);
@@ -163,7 +198,6 @@ int main(int argc, char** argv) {
 
     // Taken before the fork and shared with the child, so that two starts can never both win;
     // it is released when the waiting process ends, however it ends.
-    const std::string lockPath = taskLockPath(executableFileName(argc > 0 ? argv[0] : nullptr));
     const TaskLock lock = takeTaskLock(lockPath);
     if (lock.state == TaskLock::State::Busy) {
         return refuse(prefixed("a task is already scheduled") +

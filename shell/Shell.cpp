@@ -2,6 +2,7 @@
 
 #include "shell/Utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits>
+#include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -24,9 +26,14 @@ namespace {
 
 constexpr std::size_t outputLimit = 4096;
 constexpr std::string_view probeSeparator = "shutdown";
-// A command fed through runShellCommandWithInput (sudo and the helper's start) normally ends in
-// well under a second; this only keeps a wedged one from freezing the application for good.
-constexpr auto inputCommandTimeLimit = std::chrono::seconds(60);
+using Deadline = std::chrono::steady_clock::time_point;
+
+// What is left until `deadline` in whole milliseconds for poll, at least 0.
+int millisecondsUntil(Deadline deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
+}
 
 bool isRunnable(const std::string& commandLine) {
     return commandLine.find('\0') == std::string::npos && isValidUtf8(commandLine);
@@ -60,34 +67,56 @@ std::int64_t leadingInteger(std::string_view text) {
     return value;
 }
 
-// Writes everything, retrying short writes. A command that exits without reading its input must
-// not kill the application with SIGPIPE, so the signal is blocked for the write and any pending
-// one is taken off again before the old mask comes back.
-void writeAll(int fd, std::string_view data) {
+// Writes everything, retrying short writes, until `deadline`: the descriptor is non-blocking, so
+// a command that never reads cannot hold the write up. A command that exits without reading its
+// input must not kill the application with SIGPIPE, so the signal is blocked for the write and
+// any pending one is taken off again before the old mask comes back. False when the time ran out.
+bool writeAll(int fd, std::string_view data, Deadline deadline) {
     sigset_t pipeSignal;
     sigset_t previous;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    bool inTime = true;
     while (!data.empty()) {
         const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written > 0) {
+            data.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
         if (written < 0 && errno == EINTR) {
             continue;
         }
-        if (written <= 0) {
-            break;
+        if (written < 0 && errno == EAGAIN) {
+            pollfd writable{fd, POLLOUT, 0};
+            const int ready = ::poll(&writable, 1, millisecondsUntil(deadline));
+            if (ready == 0) {
+                inTime = false;
+                break;
+            }
+            if (ready > 0 || errno == EINTR) {
+                continue;
+            }
         }
-        data.remove_prefix(static_cast<std::size_t>(written));
+        break;
     }
     const timespec noWait{0, 0};
     while (sigtimedwait(&pipeSignal, nullptr, &noWait) > 0) {
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return inTime;
 }
 
-// Waits for `pid`, killing its process group once the time limit has passed.
-void waitBounded(pid_t pid) {
-    const auto deadline = std::chrono::steady_clock::now() + inputCommandTimeLimit;
+void killGroupAndReap(pid_t pid) {
+    ::kill(-pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// Waits for `pid` until `deadline`, then kills its process group.
+void waitBounded(pid_t pid, Deadline deadline) {
     for (;;) {
         int status = 0;
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
@@ -95,13 +124,36 @@ void waitBounded(pid_t pid) {
             return;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            ::kill(-pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
+            killGroupAndReap(pid);
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+// Starts /bin/sh -c `commandLine` in a process group of its own, so that a command past its
+// time limit can be ended with its children, with `stdinFd` and `stdoutFd` (-1: the
+// application's own) as its standard input and output; its pid, or 0.
+pid_t spawnShell(const std::string& commandLine, int stdinFd, int stdoutFd) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdinFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, stdinFd, STDIN_FILENO);
+    }
+    if (stdoutFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+    }
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    std::array<char*, 4> argv{const_cast<char*>("sh"), const_cast<char*>("-c"),
+                              const_cast<char*>(commandLine.c_str()), nullptr};
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return spawned == 0 ? pid : 0;
 }
 
 } // namespace
@@ -133,42 +185,90 @@ std::optional<std::string> readCommandOutput(CommandStream stream) {
     return bytes;
 }
 
-bool runShellCommandWithInput(const std::string& commandLine, std::string_view input) {
+bool runShellCommandWithInput(const std::string& commandLine, std::string_view input,
+                              std::chrono::milliseconds limit) {
     if (!isRunnable(commandLine)) {
         return false;
     }
+    const Deadline deadline = std::chrono::steady_clock::now() + limit;
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
         return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[0], STDIN_FILENO);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // Its own process group, so that a command past its time limit can be ended with its children.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-
-    std::array<char*, 4> argv{const_cast<char*>("sh"), const_cast<char*>("-c"),
-                              const_cast<char*>(commandLine.c_str()), nullptr};
-    pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, "/bin/sh", &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const pid_t pid = spawnShell(commandLine, pipeFds[0], -1);
     ::close(pipeFds[0]);
-    if (spawned != 0) {
+    if (pid == 0) {
         ::close(pipeFds[1]);
         return false;
     }
-    writeAll(pipeFds[1], input);
+    const bool written = writeAll(pipeFds[1], input, deadline);
     ::close(pipeFds[1]);
-    waitBounded(pid);
+    if (!written) {
+        killGroupAndReap(pid);
+        return true;
+    }
+    waitBounded(pid, deadline);
     return true;
 }
 
-std::int64_t findScheduledTaskPid(const std::string& probeCommand) {
-    const std::optional<std::string> listing = readCommandOutput(runShellCommand(probeCommand));
+std::optional<std::string> readCommandOutputWithin(const std::string& commandLine,
+                                                   std::chrono::milliseconds limit) {
+    if (!isRunnable(commandLine)) {
+        return std::nullopt;
+    }
+    const Deadline deadline = std::chrono::steady_clock::now() + limit;
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return std::nullopt;
+    }
+    const pid_t pid = spawnShell(commandLine, -1, pipeFds[1]);
+    ::close(pipeFds[1]);
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        return std::nullopt;
+    }
+    std::string bytes(outputLimit, '\0');
+    std::size_t filled = 0;
+    bool inTime = true;
+    while (filled < outputLimit) {
+        pollfd readable{pipeFds[0], POLLIN, 0};
+        const int ready = ::poll(&readable, 1, millisecondsUntil(deadline));
+        if (ready == 0) {
+            inTime = false;
+            break;
+        }
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        const ssize_t got = ::read(pipeFds[0], bytes.data() + filled, outputLimit - filled);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    // As with pclose: closing the read end ends a writer that still has output, on SIGPIPE.
+    ::close(pipeFds[0]);
+    if (!inTime) {
+        killGroupAndReap(pid);
+        return std::nullopt;
+    }
+    waitBounded(pid, deadline);
+    bytes.resize(filled);
+    if (!isValidUtf8(bytes)) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::int64_t findScheduledTaskPid(const std::string& probeCommand,
+                                  std::chrono::milliseconds limit) {
+    const std::optional<std::string> listing = readCommandOutputWithin(probeCommand, limit);
     if (!listing) {
         return 0;
     }

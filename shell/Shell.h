@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -26,15 +27,30 @@ CommandStream runShellCommand(const std::string& commandLine);
 /// 4096 bytes splits a character) or the stream is empty; an empty output gives "".
 std::optional<std::string> readCommandOutput(CommandStream stream);
 
+/// How long a command fed through runShellCommandWithInput may take, input included.
+inline constexpr std::chrono::milliseconds inputCommandTimeLimit = std::chrono::seconds(60);
+/// How long the scheduled-task probe may take.
+inline constexpr std::chrono::milliseconds probeTimeLimit = std::chrono::seconds(5);
+
 /// Runs `commandLine` under /bin/sh with `input` on its standard input, then closes that input
-/// and waits for the command to end. Its output goes where the application's goes. False only
+/// and waits for the command to end. Its output goes where the application's goes. Once `limit`
+/// has passed (while writing or waiting) the command and its children are killed. False only
 /// when the command could not be started; its exit status is not looked at.
-bool runShellCommandWithInput(const std::string& commandLine, std::string_view input);
+bool runShellCommandWithInput(const std::string& commandLine, std::string_view input,
+                              std::chrono::milliseconds limit = inputCommandTimeLimit);
+
+/// Runs `commandLine` under /bin/sh and reads at most the first 4096 bytes of its output, as
+/// readCommandOutput does, but never for longer than `limit`: then the command and its children
+/// are killed and reaped, and nothing comes back.
+std::optional<std::string> readCommandOutputWithin(const std::string& commandLine,
+                                                   std::chrono::milliseconds limit);
 
 /// The scheduled-task probe: runs `probeCommand` and reads the process id at the start of its
 /// output (the text before the first "shutdown", read as an integer after leading blanks).
-/// 0 when the command cannot run, prints nothing, or its output is not UTF-8.
-std::int64_t findScheduledTaskPid(const std::string& probeCommand);
+/// 0 when the command cannot run, prints nothing, its output is not UTF-8, or it takes longer
+/// than `limit`.
+std::int64_t findScheduledTaskPid(const std::string& probeCommand,
+                                  std::chrono::milliseconds limit = probeTimeLimit);
 
 /// `text` quoted for /bin/sh so that it stands as one word, whatever it holds.
 std::string shellQuote(std::string_view text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 
 namespace zarn {
 
@@ -16,9 +17,11 @@ struct SystemCommands {
     /// "shutdown".
     static SystemCommands forMacOS();
     /// `helperPath` is the waiting process; the probe matches its file name exactly (as the kernel
-    /// keeps it, at most 15 characters), so no other program is ever taken for the task; processes
-    /// that have ended but are not yet reaped do not count.
-    static SystemCommands forLinux(const std::string& helperPath);
+    /// keeps it, at most 15 characters) and counts only a live process with the effective uid
+    /// `owner` whose executable, where it can be read, is the helper (also once replaced on disk),
+    /// so no other program and no other user's process is ever taken for the task. Cancelling goes
+    /// through the helper itself (`<helper> -c <pid>`), which signals only its own waiting process.
+    static SystemCommands forLinux(const std::string& helperPath, uid_t owner = 0);
     /// macOS: forMacOS(). Linux: the helper beside the running executable, else in
     /// ../libexec/zarn/ from it, else where `cmake --install` put it.
     static SystemCommands forThisSystem();

@@ -1,6 +1,8 @@
 #include "task/TaskLine.h"
 
+#include <cstdio>
 #include <ctime>
+#include <vector>
 
 namespace zarn::task {
 
@@ -8,6 +10,68 @@ namespace {
 
 int twoDigits(std::string_view text, std::size_t at) {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
+}
+
+struct Fields {
+    int year, month, day, hour, minute;
+    bool operator==(const Fields&) const = default;
+};
+
+std::optional<Fields> fieldsOf(std::string_view stamp) {
+    if (stamp.size() != 10) {
+        return std::nullopt;
+    }
+    for (const char c : stamp) {
+        // Not isdigit: it would follow the locale.
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+    }
+    return Fields{2000 + twoDigits(stamp, 0), twoDigits(stamp, 2), twoDigits(stamp, 4),
+                  twoDigits(stamp, 6), twoDigits(stamp, 8)};
+}
+
+std::tm tmOf(const Fields& fields) {
+    std::tm tm{};
+    tm.tm_year = fields.year - 1900;
+    tm.tm_mon = fields.month - 1;
+    tm.tm_mday = fields.day;
+    tm.tm_hour = fields.hour;
+    tm.tm_min = fields.minute;
+    return tm;
+}
+
+std::optional<Fields> localFields(std::time_t seconds) {
+    std::tm local{};
+    if (::localtime_r(&seconds, &local) == nullptr) {
+        return std::nullopt;
+    }
+    return Fields{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                  local.tm_min};
+}
+
+// Every instant whose local time is `fields`, earliest first; nothing when the fields name no
+// date and time of the calendar. UTC offsets lie within ±14 h and are whole quarter hours, so
+// the candidates are the fields read as UTC, moved by each such offset; asking the C library
+// about each one finds both instants of a repeated time, and none of a skipped one.
+std::optional<std::vector<std::time_t>> localInstants(const Fields& fields) {
+    std::tm asUtc = tmOf(fields);
+    const std::time_t base = ::timegm(&asUtc);
+    const std::tm check = tmOf(fields);
+    if (asUtc.tm_year != check.tm_year || asUtc.tm_mon != check.tm_mon ||
+        asUtc.tm_mday != check.tm_mday || asUtc.tm_hour != check.tm_hour ||
+        asUtc.tm_min != check.tm_min) {
+        return std::nullopt;
+    }
+    constexpr int quarterHour = 15 * 60;
+    std::vector<std::time_t> found;
+    for (int offset = 14 * 4; offset >= -14 * 4; --offset) {
+        const std::time_t candidate = base - static_cast<std::time_t>(offset) * quarterHour;
+        if (localFields(candidate) == fields) {
+            found.push_back(candidate);
+        }
+    }
+    return found;
 }
 
 } // namespace
@@ -37,36 +101,40 @@ std::string_view actionOption(Action action) {
 }
 
 std::optional<Instant> deadlineFromStamp(std::string_view stamp) {
-    if (stamp.size() != 10) {
+    const std::optional<Fields> fields = fieldsOf(stamp);
+    const auto instants = fields ? localInstants(*fields) : std::nullopt;
+    if (!instants || instants->empty()) {
         return std::nullopt;
     }
-    for (const char c : stamp) {
-        // Not isdigit: it would follow the locale.
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
+    return std::chrono::system_clock::from_time_t(instants->front());
+}
+
+LocalTime classifyStamp(std::string_view stamp) {
+    const std::optional<Fields> fields = fieldsOf(stamp);
+    const auto instants = fields ? localInstants(*fields) : std::nullopt;
+    if (!instants) {
+        return LocalTime::Invalid;
     }
-    std::tm fields{};
-    fields.tm_year = 100 + twoDigits(stamp, 0);
-    fields.tm_mon = twoDigits(stamp, 2) - 1;
-    fields.tm_mday = twoDigits(stamp, 4);
-    fields.tm_hour = twoDigits(stamp, 6);
-    fields.tm_min = twoDigits(stamp, 8);
-    fields.tm_sec = 0;
-    fields.tm_isdst = -1;
-    std::tm normalized = fields;
-    const std::time_t seconds = std::mktime(&normalized);
-    if (seconds == static_cast<std::time_t>(-1)) {
-        return std::nullopt;
+    switch (instants->size()) {
+    case 0:
+        return LocalTime::Skipped;
+    case 1:
+        return LocalTime::Unique;
+    default:
+        return LocalTime::Repeated;
     }
-    // mktime carries an out-of-range field into the next one (month 13 becomes January, a time in
-    // a daylight-saving gap moves by an hour), so a date that does not exist comes back changed.
-    if (normalized.tm_year != fields.tm_year || normalized.tm_mon != fields.tm_mon ||
-        normalized.tm_mday != fields.tm_mday || normalized.tm_hour != fields.tm_hour ||
-        normalized.tm_min != fields.tm_min) {
-        return std::nullopt;
+}
+
+std::string stampFromInstant(Instant instant) {
+    const std::optional<Fields> fields = localFields(
+        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(instant)));
+    if (!fields || fields->year < 2000 || fields->year > 2099) {
+        return {};
     }
-    return std::chrono::system_clock::from_time_t(seconds);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d", fields->year - 2000, fields->month,
+                  fields->day, fields->hour, fields->minute);
+    return text;
 }
 
 std::optional<ScheduledTask> taskFromCommandLine(std::span<const std::string_view> argv) {

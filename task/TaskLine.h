@@ -32,8 +32,24 @@ std::string_view actionOption(Action action);
 /// The instant of the local time that `stamp` names as yyMMddHHmm (year 2000 + yy, second 0).
 /// Nothing unless it is exactly ten ASCII digits naming a real date and time: no month 0 or 13,
 /// no 30 February, no hour 24 or minute 60, and no local time skipped by a daylight-saving change.
-/// A local time that such a change repeats gives one of its two instants.
+/// A local time that such a change repeats gives the earlier of its two instants.
 std::optional<Instant> deadlineFromStamp(std::string_view stamp);
+
+/// Whether the local time that a stamp names exists, and how often.
+enum class LocalTime {
+    Unique,   ///< exactly one instant has it
+    Repeated, ///< the clocks go back over it: two instants have it
+    Skipped,  ///< the clocks go forward over it: no instant has it
+    Invalid,  ///< not ten ASCII digits, or no date and time of the calendar
+};
+
+/// What `stamp` (yyMMddHHmm, year 2000 + yy) names in the C library's local time (TZ as the C
+/// library reads it, POSIX rules included).
+LocalTime classifyStamp(std::string_view stamp);
+
+/// The yyMMddHHmm stamp of `instant`'s minute in the C library's local time, the one that
+/// deadlineFromStamp reads back; empty outside the years 2000 to 2099.
+std::string stampFromInstant(Instant instant);
 
 /// The task a waiting process carries in its command line.
 struct ScheduledTask {

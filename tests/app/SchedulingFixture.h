@@ -35,7 +35,7 @@ protected:
         passwordFile = dir / "password";
         setPassword("secret");
 
-        environment.commands = SystemCommands::forLinux(helper.string());
+        environment.commands = SystemCommands::forLinux(helper.string(), ::geteuid());
         environment.commands.sudo = sudoPrefix(supportDir() + "/fake-sudo");
         environment.osVersion = [] { return OsVersion{14, 2}; };
     }

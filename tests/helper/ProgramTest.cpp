@@ -100,12 +100,18 @@ TEST_F(HelperProgram, RefusesWrongUsageWithStatus64) {
         {"-h" + future},
         {"-h", future, "extra"},
         {"-h", "-r", future},
+        {"-c"},
+        {"-c", "x1"},
+        {"-c", "0"},
+        {"-c", "-5"},
+        {"-c", "99999999999"},
+        {"-c", "12", "x"},
     };
     for (const HelperCopy* copy : {&dry, &real}) {
         for (const auto& args : wrong) {
             const RunResult result = run(*copy, args);
             EXPECT_EQ(result.status, 64) << copy->name() << " " << ::testing::PrintToString(args);
-            EXPECT_EQ(result.err, "usage: zarn-shutdown -h|-r|-s yyMMddHHmm\n");
+            EXPECT_EQ(result.err, "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid\n");
             EXPECT_EQ(result.out, "");
             EXPECT_TRUE(zarn::test::processesNamed(copy->name()).empty());
         }
