@@ -1,6 +1,7 @@
 #include "SchedulingFixture.h"
 
 #include "dates/DateFormatter.h"
+#include "tests/support/RunAs.h"
 
 #include <QSignalSpy>
 #include <unicode/locid.h>
@@ -68,6 +69,41 @@ TEST_F(Scheduling, ADateLaterInTheCurrentMinuteIsRefusedAndRunsNothing) {
     EXPECT_EQ(press(),
               "Date/Time Input Error|Date and/or Time must be in future - Please adjust dates");
     EXPECT_TRUE(sudoCalls().empty());
+}
+
+TEST_F(Scheduling, RefusesALocalTimeThatTheClocksRepeatBeforeRunningAnything) {
+    const char* old = std::getenv("TZ");
+    const std::string saved = old != nullptr ? old : "";
+    for (const char* zone : {"America/New_York", "EST5EDT,M3.2.0,M11.1.0", "Europe/Berlin"}) {
+        SCOPED_TRACE(zone);
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        // The night the clocks go back in 2099, the repeated hour and the one after it.
+        const QDate night =
+            std::string(zone) == "Europe/Berlin" ? QDate(2099, 10, 25) : QDate(2099, 11, 1);
+        const int repeated = std::string(zone) == "Europe/Berlin" ? 2 : 1;
+        std::filesystem::remove(sudoLog);
+        form->beginDate->setDateTime(QDateTime(night, QTime(repeated, 30)));
+        form->enteredPassword->setText("secret");
+        EXPECT_EQ(press(), "Date/Time Input Error|That time occurs twice on this day because the "
+                           "clocks go back - Please choose another time");
+        EXPECT_TRUE(sudoCalls().empty());
+
+        form->beginDate->setDateTime(QDateTime(night, QTime(repeated + 1, 30)));
+        EXPECT_TRUE(press().startsWith("Scheduling is complete"));
+        ASSERT_EQ(sudoCalls().size(), 1u);
+        EXPECT_EQ(sudoCalls()[0].args.back(), "99" + night.toString("MMdd").toStdString() + "0" +
+                                                  std::to_string(repeated + 1) + "30");
+        const auto pid = probe();
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        waitGone(pid);
+    }
+    if (old != nullptr) {
+        ::setenv("TZ", saved.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
 }
 
 TEST_F(Scheduling, PopUpsSetNowPlusTheOffsetSecondsIncluded) {
@@ -246,6 +282,42 @@ TEST_F(Scheduling, PasswordsReachSudoByteForByteAndNowhereElse) {
     EXPECT_FALSE(std::filesystem::exists(hits));
 }
 
+TEST_F(Scheduling, AnotherUsersProcessUnderTheHelpersNameIsNoTask) {
+    const std::vector<std::string> asNobody = zarn::test::asNobody();
+    if (::geteuid() != 0 || asNobody.empty()) {
+        GTEST_SKIP() << "needs root and setpriv or runuser to run a process as nobody";
+    }
+    // The helper itself, waiting for a task of nobody's: the same program, another owner.
+    std::filesystem::permissions(dir, std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    std::string command;
+    for (const std::string& word : asNobody) {
+        command += zarn::shellQuote(word) + " ";
+    }
+    const auto printed = zarn::readCommandOutput(zarn::runShellCommand(
+        command + zarn::shellQuote(helper.string()) + " -h " +
+        zarn::task::stampFromInstant(std::chrono::system_clock::now() + std::chrono::hours(1))));
+    const auto open = printed.value_or("").find("[pid ");
+    ASSERT_NE(open, std::string::npos) << printed.value_or("");
+    const pid_t stranger = static_cast<pid_t>(std::stol(printed->substr(open + 5)));
+
+    EXPECT_EQ(probe(), 0);
+    AppDelegate fresh(environment);
+    const Form freshForm(fresh);
+    fresh.applicationDidFinishLaunching();
+    EXPECT_TRUE(sheetsOn(freshForm.window).isEmpty());
+    EXPECT_EQ(freshForm.scheduleTaskBtn->text(), "Schedule Task");
+    freshForm.beginDate->setDateTime(QDateTime::currentDateTime().addSecs(3600));
+    freshForm.enteredPassword->setText("wrong");
+    freshForm.scheduleTaskBtn->click();
+    EXPECT_EQ(textOf(sheetsOn(freshForm.window).value(0)),
+              "Shutdown/Restart/Sleep NOT started|check the entered password");
+    zarn::test::dismissSheets(freshForm.window);
+    EXPECT_TRUE(isRunning(stranger));
+    ::kill(stranger, SIGKILL);
+    waitGone(stranger);
+}
+
 class EndTask : public SchedulingFixture {};
 
 // A form started with a task waiting, its "Task already scheduled - " sheet answered.
@@ -281,8 +353,8 @@ TEST_F(EndTask, CancelsWithTheRightPasswordOnly) {
     zarn::test::dismissSheets(form.window);
     const auto calls = sudoCalls();
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[1].args, (std::vector<std::string>{"-S", "-k", "-p", "", helper.string(),
-                                                       "-c", std::to_string(pid)}));
+    EXPECT_EQ(calls[1].args, (std::vector<std::string>{"-S", "-k", "-p", "", helper.string(), "-c",
+                                                       std::to_string(pid)}));
     EXPECT_EQ(calls[1].line, "secret");
     EXPECT_EQ(form.msgField->text(), "");
     EXPECT_EQ(form.scheduleTaskBtn->text(), "Schedule Task");
@@ -325,7 +397,8 @@ TEST_F(EndTask, ShowsTheWaitingTaskUntilItIsCancelled) {
     ASSERT_EQ(left.size(), 4) << line->text().toStdString();
     const auto truth = std::chrono::duration_cast<std::chrono::minutes>(
         deadline - std::chrono::system_clock::now());
-    EXPECT_LE(std::abs(left[0].toInt() * 60 + left[2].toInt() - truth.count()), 1) << line->text().toStdString();
+    EXPECT_LE(std::abs(left[0].toInt() * 60 + left[2].toInt() - truth.count()), 1)
+        << line->text().toStdString();
     EXPECT_EQ(form.beginDate->dateTime().toMSecsSinceEpoch(),
               std::chrono::floor<std::chrono::milliseconds>(deadline.time_since_epoch()).count());
     EXPECT_EQ(form.selectedTask->checkedId(), 2);

@@ -5,6 +5,7 @@
 #include "shell/Shell.h"
 #include "shell/SystemCommands.h"
 #include "tests/helper/HelperTestSupport.h"
+#include "tests/support/RunAs.h"
 
 #include <gtest/gtest.h>
 
@@ -292,29 +293,112 @@ TEST_F(HelperProgram, KeepsToOneTaskPerProgramName) {
     EXPECT_GT(started(run(sameName, {"-s", stamp})), 0);
 }
 
-// setpriv, else runuser, with the arguments that run a command as `nobody`; empty when neither
-// exists.
-std::vector<std::string> asNobody() {
-    for (const char* dir : {"/usr/bin", "/bin", "/usr/sbin", "/sbin"}) {
-        const fs::path setpriv = fs::path(dir) / "setpriv";
-        if (::access(setpriv.c_str(), X_OK) == 0) {
-            return {setpriv.string(), "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+TEST_F(HelperProgram, RefusesLocalTimesThatTheClocksRepeatOrSkip) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("dt"));
+    const struct {
+        const char* zone;
+        const char* stamp;
+        const char* refusal; // nothing: taken
+    } cases[] = {
+        {"America/New_York", "9911010130", "that time occurs twice on this day: 9911010130"},
+        {"America/New_York", "9903080230", "that time does not exist on this day: 9903080230"},
+        {"America/New_York", "9911010230", nullptr},
+        {"Europe/Berlin", "9910250230", "that time occurs twice on this day: 9910250230"},
+        {"Europe/Berlin", "9903290230", "that time does not exist on this day: 9903290230"},
+        {"Europe/Berlin", "9910250330", nullptr},
+    };
+    for (const auto& entry : cases) {
+        const RunResult result =
+            zarn::test::runProgram(dry.path(), {"-h", entry.stamp},
+                                   {"TZ=" + std::string(entry.zone), "PATH=" + emptyPath(),
+                                    "ZARN_DRY_RUN_LOG=" + log(), "ZARN_DRY_WARN_SECONDS="});
+        if (entry.refusal == nullptr) {
+            const pid_t pid = started(result);
+            ::kill(pid, SIGTERM);
+            ASSERT_TRUE(zarn::test::waitForChild(pid, 5s));
+            guard.forget(pid);
+        } else {
+            EXPECT_EQ(result.status, 1) << entry.stamp;
+            EXPECT_EQ(result.err, "zarn-shutdown: " + std::string(entry.refusal) + "\n");
         }
     }
-    for (const char* dir : {"/usr/sbin", "/sbin", "/usr/bin", "/bin"}) {
-        const fs::path runuser = fs::path(dir) / "runuser";
-        if (::access(runuser.c_str(), X_OK) == 0) {
-            return {runuser.string(), "-u", "nobody", "--"};
-        }
+    EXPECT_TRUE(zarn::test::processesNamed(dry.name()).empty());
+    EXPECT_FALSE(fs::exists(log()));
+}
+
+TEST_F(HelperProgram, CancelsOnlyItsOwnLockHoldingWaitingProcess) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("dc"));
+    const HelperCopy otherName("dry-shutdown", zarn::test::uniqueName("dd"));
+    const TempDir elsewhere;
+    const fs::path impostor = elsewhere.path() / dry.name(); // same name, another program
+    fs::copy_file("/bin/sleep", impostor);
+    const pid_t task = started(run(dry, {"-h", stampIn(30min)}));
+    const pid_t otherTask = started(run(otherName, {"-h", stampIn(30min)}));
+    const pid_t lookalike = zarn::test::spawnProgram(impostor.string(), {"30"});
+    const pid_t unrelated = zarn::test::spawnProgram("/bin/sleep", {"30"});
+    const pid_t ended = zarn::test::spawnProgram("/bin/true", {});
+    ASSERT_TRUE(task > 0 && otherTask > 0 && lookalike > 0 && unrelated > 0 && ended > 0);
+    for (const pid_t pid : {lookalike, unrelated}) {
+        guard.add(pid);
     }
-    return {};
+    ASSERT_TRUE(zarn::test::waitForChild(ended, 5s));
+
+    const struct {
+        pid_t pid;
+        std::string refusal;
+    } refused[] = {
+        {lookalike, "pid " + std::to_string(lookalike) + " is not the waiting task"},
+        {unrelated, "pid " + std::to_string(unrelated) + " is not the waiting task"},
+        {otherTask, "pid " + std::to_string(otherTask) + " is not the waiting task"},
+        {::getpid(), "pid " + std::to_string(::getpid()) + " is not the waiting task"},
+        {ended, "no such process: " + std::to_string(ended)},
+    };
+    for (const auto& entry : refused) {
+        const RunResult result = run(dry, {"-c", std::to_string(entry.pid)});
+        EXPECT_EQ(result.status, 1) << entry.refusal;
+        EXPECT_EQ(result.err, "zarn-shutdown: " + entry.refusal + "\n");
+    }
+    for (const pid_t pid : {task, otherTask, lookalike, unrelated}) {
+        EXPECT_FALSE(zarn::test::waitForChild(pid, 0ms)) << pid << " was signalled";
+    }
+
+    const RunResult cancelled = run(dry, {"-c", std::to_string(task)});
+    EXPECT_EQ(cancelled.status, 0) << cancelled.err;
+    const auto status = zarn::test::waitForChild(task, 5s);
+    ASSERT_TRUE(status);
+    guard.forget(task);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    EXPECT_EQ(zarn::test::processesNamed(dry.name()), std::vector<pid_t>{lookalike});
+    EXPECT_FALSE(fs::exists(log()));
+}
+
+TEST_F(HelperProgram, TheWaitingProcessKeepsNothingOfWhatItsCallerIgnoredOrBlocked) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("di"));
+    // The shell passes its ignored signals on through exec.
+    const RunResult result = zarn::test::runProgram(
+        "/bin/sh",
+        {"-c", "trap '' CHLD INT QUIT USR1 TERM; exec \"$0\" -h \"$1\"", dry.path(),
+         stampIn(30min)},
+        {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + log(), "ZARN_DRY_WARN_SECONDS="});
+    const pid_t pid = started(result);
+    ASSERT_GT(pid, 0);
+    const std::string status = zarn::test::readFile("/proc/" + std::to_string(pid) + "/status");
+    const auto mask = [&status](const std::string& name) {
+        const auto at = status.find(name + ":\t");
+        return at == std::string::npos ? ~0ul : std::stoul(status.substr(at + 8, 16), nullptr, 16);
+    };
+    // Only its own choices: SIGHUP (1) ignored, SIGTERM (15) blocked for its signal descriptor.
+    // Signals 32 and up belong to the C library, which keeps them to itself.
+    constexpr unsigned long standardSignals = (1ul << 31) - 1;
+    EXPECT_EQ(mask("SigIgn") & standardSignals, 1ul << (SIGHUP - 1)) << status;
+    EXPECT_EQ(mask("SigBlk") & standardSignals, 1ul << (SIGTERM - 1)) << status;
 }
 
 TEST_F(HelperProgram, RefusesToRunForAnyoneButRoot) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root to run the helper as another user";
     }
-    const std::vector<std::string> prefix = asNobody();
+    const std::vector<std::string> prefix = zarn::test::asNobody();
     if (prefix.empty()) {
         GTEST_SKIP() << "neither setpriv nor runuser is installed";
     }

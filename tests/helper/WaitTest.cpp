@@ -1,5 +1,6 @@
 #include "helper/Actions.h"
 #include "helper/DeadlineTimer.h"
+#include "helper/Detach.h"
 #include "helper/Task.h"
 #include "tests/helper/HelperTestSupport.h"
 
@@ -7,6 +8,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/wait.h>
@@ -324,6 +328,61 @@ TEST(Commands, TheCommandGetsNeitherTheBlockedSigtermNorTheIgnoredSighup) {
     ASSERT_NE(ignored, std::string::npos) << masks;
     const unsigned long bits = std::stoul(masks.substr(ignored + 8, 16), nullptr, 16);
     EXPECT_EQ(bits & 1u, 0u) << masks;
+}
+
+TEST(Commands, RunFromTheSystemFoldersWithAFixedEnvironmentWhateverTheCallerHas) {
+    const TempDir dir;
+    const std::string planted = (dir.path() / "systemctl").string();
+    std::ofstream(planted) << "#!/bin/sh\nexit 0\n";
+    std::filesystem::permissions(planted, std::filesystem::perms::owner_all);
+    const std::string report = (dir.path() / "environment").string();
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath != nullptr ? oldPath : "";
+    ::setenv("PATH", dir.path().c_str(), 1);
+    ::setenv("ZARN_LEAKED", "1", 1);
+    const std::string systemctl = resolveProgram("systemctl");
+    const std::string sh = resolveProgram("sh");
+    const bool ran = runFirstAvailable({{"sh", "-c", "env > \"$0\"", report}}, 5s);
+    ::setenv("PATH", savedPath.c_str(), 1);
+    ::unsetenv("ZARN_LEAKED");
+
+    for (const std::string& program : {systemctl, sh}) {
+        EXPECT_TRUE(program.empty() || program.rfind("/usr/bin/", 0) == 0 ||
+                    program.rfind("/bin/", 0) == 0)
+            << program;
+    }
+    EXPECT_NE(systemctl, planted);
+    ASSERT_TRUE(ran);
+    // sh adds PWD, SHLVL and _ of its own; nothing of the caller's gets through.
+    const std::string environment = readFile(report);
+    EXPECT_NE(environment.find("PATH=/usr/bin:/bin:/usr/sbin:/sbin\n"), std::string::npos)
+        << environment;
+    EXPECT_NE(environment.find("LANG=C\n"), std::string::npos) << environment;
+    EXPECT_EQ(environment.find("ZARN_LEAKED"), std::string::npos) << environment;
+    EXPECT_EQ(environment.find(dir.path().string()), std::string::npos) << environment;
+}
+
+TEST(Detach, ClosingKeepsOnlyTheGivenDescriptorsAndTheStandardStreams) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int kept = ::open("/dev/null", O_RDONLY);
+        for (int i = 0; i < 5; ++i) {
+            ::open("/dev/null", O_RDONLY);
+        }
+        const int keep[] = {kept};
+        closeDescriptorsExcept(keep);
+        std::vector<int> open;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            open.push_back(std::stoi(entry.path().filename().string()));
+        }
+        // The listing's own descriptor is among them while it is read.
+        std::erase_if(open, [](int fd) { return ::fcntl(fd, F_GETFD) < 0; });
+        std::sort(open.begin(), open.end());
+        ::_exit(open == std::vector<int>{0, 1, 2, kept} ? 0 : 1);
+    }
+    const auto status = zarn::test::waitForChild(child, 5s);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
 }
 
 TEST(DryRun, AppendsOneLinePerAction) {

@@ -119,8 +119,31 @@ TEST(Probe, LinuxProbeFindsOnlyTheHelperByItsExactName) {
         ::usleep(10000);
     }
     EXPECT_EQ(findScheduledTaskPid(probe), task.pid);
+    // Not the task: one run by another user, or another program under the helper's name.
+    EXPECT_EQ(findScheduledTaskPid(
+                  zarn::SystemCommands::forLinux(helper.string(), ::geteuid() + 1).probe),
+              0);
+    TempDir elsewhere;
+    const fs::path impostor = elsewhere.path / helper.filename();
+    fs::copy_file("/bin/sleep", impostor);
     task.end();
+    Child stranger(impostor.string(), {impostor.filename().string(), "30"});
+    ASSERT_GT(stranger.pid, 0);
+    ::usleep(100000);
     EXPECT_EQ(findScheduledTaskPid(probe), 0);
+}
+
+TEST(Probe, AProbeThatHangsGivesZeroWithinItsBoundAndLeavesNothingRunning) {
+    TempDir dir;
+    const fs::path pidFile = dir.path / "pid";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(findScheduledTaskPid("echo $$ > " + zarn::shellQuote(pidFile.string()) +
+                                       "; echo '  77 shutdown'; exec sleep 1000",
+                                   std::chrono::milliseconds(300)),
+              0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    const pid_t hung = std::stoi(readFile(pidFile));
+    EXPECT_NE(::kill(hung, 0), 0) << "the probe's command still runs";
 }
 
 TEST(CommandOutput, ReadsTextAndClosesTheStream) {
@@ -168,6 +191,17 @@ TEST(CommandWithInput, SurvivesACommandThatReadsNothing) {
     EXPECT_TRUE(zarn::runShellCommandWithInput("true", std::string(1 << 20, 'p')));
     EXPECT_TRUE(zarn::runShellCommandWithInput("exit 3", "x\n"));
     EXPECT_FALSE(zarn::runShellCommandWithInput("true \xff", "x\n"));
+}
+
+TEST(CommandWithInput, InputThatIsNeverReadCannotHoldUpTheBound) {
+    TempDir dir;
+    const fs::path pidFile = dir.path / "pid";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(zarn::runShellCommandWithInput(
+        "echo $$ > " + zarn::shellQuote(pidFile.string()) + "; exec sleep 60",
+        std::string(200 * 1024, 'p'), std::chrono::seconds(1)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_NE(::kill(std::stoi(readFile(pidFile)), 0), 0) << "the command still runs";
 }
 
 TEST(CommandWithInput, WaitsForTheCommandToEnd) {

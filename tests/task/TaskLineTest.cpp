@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -69,6 +71,77 @@ TEST(TaskLine, AProcessWithoutATaskLineHasNoTask) {
                                    std::int64_t{-1}, std::int64_t{999999999}}) {
         EXPECT_FALSE(zarn::task::readScheduledTask(pid)) << pid;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Sets TZ for the C library for one test and puts the previous value back.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) {
+            previous_ = old;
+        }
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (previous_) {
+            ::setenv("TZ", previous_->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> previous_;
+};
+
+TEST(TaskLine, KnowsTheLocalTimesThatTheClocksRepeatOrSkip) {
+    using zarn::task::LocalTime;
+    const struct {
+        const char* zone;
+        const char* stamp;
+        LocalTime kind;
+    } cases[] = {
+        // New York: back from 02:00 EDT to 01:00 EST on 1 November 2026, forward on 8 March.
+        {"America/New_York", "2611010059", LocalTime::Unique},
+        {"America/New_York", "2611010100", LocalTime::Repeated},
+        {"America/New_York", "2611010159", LocalTime::Repeated},
+        {"America/New_York", "2611010200", LocalTime::Unique},
+        {"America/New_York", "2603080200", LocalTime::Skipped},
+        {"America/New_York", "2603080259", LocalTime::Skipped},
+        {"America/New_York", "2603080300", LocalTime::Unique},
+        // The same rules given as a POSIX TZ rule rather than a zone name.
+        {"EST5EDT,M3.2.0,M11.1.0", "2611010130", LocalTime::Repeated},
+        {"EST5EDT,M3.2.0,M11.1.0", "2603080230", LocalTime::Skipped},
+        // Berlin: back from 03:00 to 02:00 on 25 October 2026, forward on 29 March.
+        {"Europe/Berlin", "2610250230", LocalTime::Repeated},
+        {"Europe/Berlin", "2610250330", LocalTime::Unique},
+        {"Europe/Berlin", "2603290230", LocalTime::Skipped},
+        {"Europe/Berlin", "2603290330", LocalTime::Unique},
+        {"UTC", "2611010130", LocalTime::Unique},
+        {"UTC", "2602290000", LocalTime::Invalid},
+        {"UTC", "2613010000", LocalTime::Invalid},
+        {"UTC", "26110101x0", LocalTime::Invalid},
+    };
+    for (const auto& entry : cases) {
+        const ScopedTimeZone zone(entry.zone);
+        EXPECT_EQ(zarn::task::classifyStamp(entry.stamp), entry.kind)
+            << entry.zone << " " << entry.stamp;
+        // A stamp that names one instant reads back to itself.
+        if (entry.kind == LocalTime::Unique) {
+            const auto deadline = zarn::task::deadlineFromStamp(entry.stamp);
+            ASSERT_TRUE(deadline) << entry.stamp;
+            EXPECT_EQ(zarn::task::stampFromInstant(*deadline + std::chrono::seconds(59)),
+                      entry.stamp);
+        }
+    }
+    const ScopedTimeZone zone("UTC");
+    EXPECT_EQ(zarn::task::stampFromInstant(std::chrono::system_clock::from_time_t(0)), "");
 }
 
 } // namespace
