@@ -63,7 +63,9 @@ void Alert::setEscapeButton(QPushButton* button) {
     box_->setEscapeButton(button);
 }
 
-QMessageBox* Alert::messageBox() const { return box_.data(); }
+QMessageBox* Alert::messageBox() const {
+    return box_.data();
+}
 
 QString Alert::messageText() const {
     return box_->text();
@@ -176,6 +178,10 @@ qint64 showModalAlert(int style, const QString& messageText, const QString& info
     }
     if (!secondBtnTitle.isEmpty()) {
         alert.addButtonWithTitle(secondBtnTitle);
+    }
+    // Escape answers as the last button: "Cancel" beside "Go to web site", or the only one.
+    if (!alert.buttons().empty()) {
+        alert.setEscapeButton(alert.buttons().back());
     }
     alert.setMessageText(messageText);
     alert.setInformativeText(informativeText);

@@ -76,7 +76,8 @@ void showSheetOnMainWindow(const QString& title, const QString& text, const QStr
                            const QString& secondBtnTitle);
 
 /// Shows an application-modal alert with a button for each non-empty title, waits for the user and
-/// returns the pressed button's code. The alert is freed before this returns.
+/// returns the pressed button's code; Escape presses the last button. The alert is freed before
+/// this returns.
 qint64 showModalAlert(int style, const QString& messageText, const QString& informativeText,
                       const QString& firstBtnTitle, const QString& secondBtnTitle = {});
 

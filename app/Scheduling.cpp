@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QMainWindow>
+#include <QRegularExpression>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -89,6 +90,8 @@ int tagOfAction(task::Action action) {
 QString confirmationDate(Date date) {
     dates::DateFormatter formatter;
     formatter.setDateFormat("MMM dd, yyyy, h:mm a");
+    // The picker and the helper read local time through the C library; the text must agree.
+    formatter.matchLocalTimeAt(date);
     return QString::fromStdString(formatter.stringFromDate(date));
 }
 
@@ -106,8 +109,10 @@ void AppDelegate::setUpDatePicker() {
     if (!dateFormat.contains(QStringLiteral("yyyy"))) {
         dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
     }
-    picker->setDisplayFormat(dateFormat + QLatin1Char(' ') +
-                             locale.timeFormat(QLocale::ShortFormat));
+    // Hours and minutes only: the stamp keeps no seconds, so what is shown is what runs.
+    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("[:.,]?(s{1,2}|z{1,3})")));
+    picker->setDisplayFormat(dateFormat + QLatin1Char(' ') + timeFormat.trimmed());
     // The helper's stamp has a two-digit year; there is no lower limit, so that a past date
     // reaches the check and its message.
     picker->setMinimumDateTime(QDateTime(QDate(100, 1, 1), QTime(0, 0)));

@@ -118,8 +118,8 @@ void checkForNewVersion(const QString& versionFileUrl, const QString& runningVer
     // Ordinal on UTF-16 units and case-sensitive; digits are not read as numbers, so 1.10 sorts
     // below 1.9.
     if (QString::compare(*fetched, runningVersion, Qt::CaseSensitive) > 0) {
-        const QString message =
-            translated("A new version of Zarn (") + *fetched + translated(") is available.");
+        const QString message = translated("A new version of Zarn (") + shownVersion(*fetched) +
+                                translated(") is available.");
         const qint64 code =
             showModalAlert(1, message, translated("It can be downloaded from the Zarn web site."),
                            translated("Go to web site"), translated("Cancel"));
@@ -132,6 +132,32 @@ void checkForNewVersion(const QString& versionFileUrl, const QString& runningVer
     const QString message = translated("This version of Zarn (") + runningVersion +
                             translated(") is the current version.");
     showModalAlert(1, message, QString(), QStringLiteral("OK"));
+}
+
+QString shownVersion(const QString& version) {
+    constexpr qsizetype shownLength = 64;
+    QString line;
+    bool blank = false;
+    for (const QChar c : version) {
+        if (c.isSpace() || c.category() == QChar::Other_Control) {
+            blank = !line.isEmpty();
+            continue;
+        }
+        if (blank) {
+            line += QLatin1Char(' ');
+            blank = false;
+        }
+        line += c;
+    }
+    if (line.size() <= shownLength) {
+        return line;
+    }
+    // Not inside a surrogate pair.
+    qsizetype cut = shownLength - 1;
+    if (line.at(cut - 1).isHighSurrogate()) {
+        --cut;
+    }
+    return line.left(cut) + QChar(0x2026);
 }
 
 void openProductWebPage(const QString& productWebPageUrl) {

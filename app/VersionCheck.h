@@ -27,6 +27,11 @@ void checkForNewVersion(
     const QString& versionFileUrl, const QString& runningVersion = bundleShortVersion(),
     const QString& productWebPageUrl = QString::fromUtf8(build::ProductWebPageURL));
 
+/// How a fetched version is shown in a message: on one line (every run of white space and control
+/// characters becomes one blank, none at either end) and at most 64 characters, a longer text
+/// cut with "…". A version file that is a whole web page must not make an alert that cannot fit.
+QString shownVersion(const QString& version);
+
 /// Opens `productWebPageUrl`; a sheet on the main window says so when that is not possible.
 void openProductWebPage(const QString& productWebPageUrl);
 

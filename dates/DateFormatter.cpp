@@ -3,10 +3,13 @@
 #include "dates/IcuTime.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <limits>
 #include <unicode/calendar.h>
 #include <unicode/dtfmtsym.h>
 #include <unicode/gregocal.h>
+#include <unicode/simpletz.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
 
@@ -179,6 +182,36 @@ void DateFormatter::setTimeStyle(Style style) {
     }
     impl_->timeStyle = style;
     impl_->applyStyles();
+}
+
+void DateFormatter::matchLocalTimeAt(Date date) {
+    if (!impl_ || !impl_->calendar) {
+        return;
+    }
+    const std::time_t seconds =
+        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(date));
+    std::tm local{};
+    if (::localtime_r(&seconds, &local) == nullptr) {
+        return;
+    }
+    const auto wanted = static_cast<int32_t>(local.tm_gmtoff * 1000);
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t raw = 0;
+    int32_t daylight = 0;
+    impl_->calendar->getTimeZone().getOffset(detail::toIcu(date).millis, false, raw, daylight,
+                                             status);
+    if (U_SUCCESS(status) && raw + daylight == wanted) {
+        return;
+    }
+    const long minutes = std::labs(local.tm_gmtoff) / 60;
+    std::string id = local.tm_gmtoff < 0 ? "GMT-" : "GMT+";
+    id += std::to_string(minutes / 60 / 10) + std::to_string(minutes / 60 % 10) + ':' +
+          std::to_string(minutes % 60 / 10) + std::to_string(minutes % 60 % 10);
+    impl_->calendar->adoptTimeZone(
+        new icu::SimpleTimeZone(wanted, icu::UnicodeString::fromUTF8(id)));
+    if (impl_->format) {
+        impl_->format->setCalendar(*impl_->calendar);
+    }
 }
 
 std::string DateFormatter::stringFromDate(Date date) const {

@@ -38,6 +38,12 @@ public:
     void setDateStyle(Style style);
     void setTimeStyle(Style style);
 
+    /// Where the formatter's time zone gives `date` another UTC offset than the C library's local
+    /// time does (ICU reads no TZ given as a POSIX rule, such as "EST5EDT,M3.2.0,M11.1.0", and
+    /// falls back to UTC), formats from now on in a fixed zone of the C library's offset at
+    /// `date`, so that the text of `date` names the local time that the rest of the system shows.
+    void matchLocalTimeAt(Date date);
+
     std::string stringFromDate(Date date) const;
     /// Nothing unless the whole text parses.
     std::optional<Date> dateFromString(std::string_view text) const;

@@ -19,6 +19,26 @@ std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args
     return pid;
 }
 
+std::string shownStamp(std::string_view stamp) {
+    constexpr std::size_t shownBytes = 32;
+    constexpr char hex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : stamp.substr(0, shownBytes)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7f && byte != '\\') {
+            shown += c;
+        } else {
+            shown += "\\x";
+            shown += hex[byte >> 4];
+            shown += hex[byte & 0xf];
+        }
+    }
+    if (stamp.size() > shownBytes) {
+        shown += "...";
+    }
+    return shown;
+}
+
 std::string_view actionVerb(Action action) {
     switch (action) {
     case Action::PowerOff:

@@ -27,6 +27,11 @@ inline constexpr std::string_view usageText = "usage: zarn-shutdown -h|-r|-s yyM
 /// number that fits a pid; nothing for anything else.
 std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args);
 
+/// `stamp` as it may be written to a terminal: at most its first 32 bytes, each byte that is not
+/// printable ASCII (and the backslash) written as \xNN, then "..." when it was longer. A caller's
+/// argument must never reach the terminal raw: escape sequences would act on it.
+std::string shownStamp(std::string_view stamp);
+
 /// The systemctl and loginctl verb of `action`: "poweroff", "reboot" or "suspend".
 std::string_view actionVerb(Action action);
 

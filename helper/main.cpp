@@ -182,15 +182,17 @@ int main(int argc, char** argv) {
     case LocalTime::Unique:
         break;
     case LocalTime::Repeated:
-        return refuse(prefixed("that time occurs twice on this day: " + request->stamp), 1);
+        return refuse(prefixed("that time occurs twice on this day: " + shownStamp(request->stamp)),
+                      1);
     case LocalTime::Skipped:
-        return refuse(prefixed("that time does not exist on this day: " + request->stamp), 1);
+        return refuse(
+            prefixed("that time does not exist on this day: " + shownStamp(request->stamp)), 1);
     case LocalTime::Invalid:
-        return refuse(prefixed("not a valid time: " + request->stamp), 1);
+        return refuse(prefixed("not a valid time: " + shownStamp(request->stamp)), 1);
     }
     const std::optional<Instant> deadline = deadlineFromStamp(request->stamp);
     if (!deadline) {
-        return refuse(prefixed("not a valid time: " + request->stamp), 1);
+        return refuse(prefixed("not a valid time: " + shownStamp(request->stamp)), 1);
     }
     if (*deadline <= std::chrono::system_clock::now()) {
         return refuse(prefixed("that time is already past"), 1);

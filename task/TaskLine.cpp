@@ -1,6 +1,5 @@
 #include "task/TaskLine.h"
 
-#include <cstdio>
 #include <ctime>
 #include <vector>
 
@@ -131,9 +130,12 @@ std::string stampFromInstant(Instant instant) {
     if (!fields || fields->year < 2000 || fields->year > 2099) {
         return {};
     }
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d", fields->year - 2000, fields->month,
-                  fields->day, fields->hour, fields->minute);
+    std::string text;
+    for (const int field :
+         {fields->year - 2000, fields->month, fields->day, fields->hour, fields->minute}) {
+        text += static_cast<char>('0' + field / 10);
+        text += static_cast<char>('0' + field % 10);
+    }
     return text;
 }
 

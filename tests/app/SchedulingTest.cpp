@@ -5,6 +5,7 @@
 
 #include <QSignalSpy>
 #include <unicode/locid.h>
+#include <unicode/timezone.h>
 
 namespace {
 
@@ -104,6 +105,83 @@ TEST_F(Scheduling, RefusesALocalTimeThatTheClocksRepeatBeforeRunningAnything) {
         ::unsetenv("TZ");
     }
     ::tzset();
+}
+
+// TZ for the C library and, as at a fresh start of the application, for ICU; put back after.
+class ScopedZone {
+public:
+    explicit ScopedZone(const char* zone) : icuZone_(icu::TimeZone::createDefault()) {
+        if (const char* old = std::getenv("TZ")) {
+            old_ = old;
+        }
+        if (zone != nullptr) {
+            ::setenv("TZ", zone, 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+        icu::TimeZone::adoptDefault(icu::TimeZone::detectHostTimeZone());
+    }
+    ~ScopedZone() {
+        if (old_) {
+            ::setenv("TZ", old_->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+        icu::TimeZone::adoptDefault(icuZone_);
+    }
+
+private:
+    std::optional<std::string> old_;
+    icu::TimeZone* icuZone_;
+};
+
+TEST_F(Scheduling, PickerStampConfirmationAndHelperAgreeOnTheLocalTimeInEveryZone) {
+    const icu::Locale oldLocale = icu::Locale::getDefault();
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("en_US"), status);
+    for (const char* zone : {"EST5EDT,M3.2.0,M11.1.0", "<+0330>-3:30", "CET-1CEST,M3.5.0,M10.5.0/3",
+                             "Europe/Berlin", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(zone != nullptr ? zone : "TZ unset");
+        const ScopedZone scoped(zone);
+        std::filesystem::remove(sudoLog);
+        form->hoursPopup->setCurrentIndex(2);
+        form->minutesPopup->setCurrentIndex(30);
+        Q_EMIT form->minutesPopup->activated(30);
+        const QDateTime shown = form->beginDate->dateTime();
+        form->enteredPassword->setText("secret");
+        const QString sheet = press();
+
+        const auto calls = sudoCalls();
+        ASSERT_EQ(calls.size(), 1u);
+        const auto deadline = zarn::task::deadlineFromStamp(calls[0].args.back());
+        ASSERT_TRUE(deadline) << calls[0].args.back();
+        const QDateTime minute(shown.date(), QTime(shown.time().hour(), shown.time().minute()));
+        EXPECT_EQ(std::chrono::system_clock::to_time_t(*deadline), minute.toSecsSinceEpoch());
+        const QString when = QLocale(QLocale::English, QLocale::UnitedStates)
+                                 .toString(shown, QStringLiteral("MMM dd, yyyy, h:mm AP"));
+        EXPECT_EQ(sheet,
+                  "Scheduling is complete. Zarn will now quit|ShutDown Scheduled for: " + when);
+        const auto pid = probe();
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        waitGone(pid);
+    }
+    icu::Locale::setDefault(oldLocale, status);
+}
+
+TEST(DatePicker, ShowsHoursAndMinutesOnlyInEveryLocale) {
+    const QLocale old;
+    for (const char* name : {"en_US", "de_DE", "ja_JP", "C"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        AppDelegate delegate;
+        const Form form(delegate);
+        const auto sections = form.beginDate->displayedSections();
+        EXPECT_TRUE(sections.testFlag(QDateTimeEdit::MinuteSection)) << name;
+        EXPECT_FALSE(sections.testFlag(QDateTimeEdit::SecondSection)) << name;
+        EXPECT_FALSE(sections.testFlag(QDateTimeEdit::MSecSection)) << name;
+    }
+    QLocale::setDefault(old);
 }
 
 TEST_F(Scheduling, PopUpsSetNowPlusTheOffsetSecondsIncluded) {

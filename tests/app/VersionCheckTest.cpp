@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -173,7 +174,7 @@ TEST_F(VersionCheckTest, ComparesTheFileWithTheRunningVersionByUtf16Units) {
         {"same", "1.9", "1.9", false, "1.9"},
         {"digits are not numbers", "1.10", "1.9", false, "1.9"},
         {"digits are not numbers, reversed", "1.9", "1.10", true, "1.9"},
-        {"line end kept", "1.9\n", "1.9", true, "1.9\n"},
+        {"line end kept, not shown", "1.9\n", "1.9", true, "1.9"},
         {"shorter prefix is lower", "1.9", "1.9.1", false, "1.9.1"},
         {"upper case is lower", "1.9B", "1.9b", false, "1.9b"},
         {"empty file", "", "1.9", false, "1.9"},
@@ -204,6 +205,39 @@ TEST_F(VersionCheckTest, ComparesTheFileWithTheRunningVersionByUtf16Units) {
     }
     // Neither "Cancel" nor "OK" opens anything.
     EXPECT_TRUE(recorder.opened.isEmpty());
+}
+
+TEST_F(VersionCheckTest, AWholeWebPageAsVersionMakesAnAlertThatFitsAndEscapeCancels) {
+    QByteArray page = "<html>\n";
+    while (page.size() < 12 * 1024) {
+        page += "<p>Please log in to use this network.</p>\n";
+    }
+    const QString url = serve(page);
+    QString text;
+    QSize size;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        poll.stop();
+        text = box->text();
+        size = box->sizeHint();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    poll.start(10);
+    zarn::checkForNewVersion(url, "1.0", productPage);
+
+    const QString words = QStringLiteral("A new version of Zarn () is available.");
+    EXPECT_TRUE(text.startsWith("A new version of Zarn (<html> <p>Please")) << text.toStdString();
+    EXPECT_LE(text.size(), words.size() + 64) << text.toStdString();
+    EXPECT_FALSE(text.contains('\n'));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(size.height(), screen.height());
+    EXPECT_LE(size.width(), screen.width());
+    EXPECT_TRUE(recorder.opened.isEmpty());
+    EXPECT_EQ(zarn::shownVersion(" 1.2\t\r\n beta\x01"), "1.2 beta");
 }
 
 TEST_F(VersionCheckTest, FetchReturnsTheWholeBodyOfASuccessfulAnswer) {

@@ -129,6 +129,21 @@ TEST_F(HelperProgram, RefusesStampsThatNameNoTime) {
         EXPECT_EQ(result.err, "zarn-shutdown: not a valid time: " + stamp + "\n");
         EXPECT_EQ(result.out, "");
     }
+    // What reaches the terminal is cut and escaped: no control sequence acts on it.
+    const struct {
+        std::string stamp;
+        const char* shown;
+    } hostile[] = {
+        {"\x1b[2J\x1b]0;owned\x07", "\\x1b[2J\\x1b]0;owned\\x07"},
+        {std::string(100 * 1024, '7'), "77777777777777777777777777777777..."},
+        {"back\\slash \xc3\xa9", "back\\x5cslash \\xc3\\xa9"},
+    };
+    for (const auto& entry : hostile) {
+        const RunResult result = run(dry, {"-h", entry.stamp});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err,
+                  "zarn-shutdown: not a valid time: " + std::string(entry.shown) + "\n");
+    }
     EXPECT_TRUE(zarn::test::processesNamed(dry.name()).empty());
     EXPECT_FALSE(fs::exists(log()));
 }
