@@ -35,8 +35,12 @@ std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
     }
 
     QNetworkAccessManager manager;
-    // Redirects follow Qt's default policy: never from https to http.
-    std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(target)));
+    QNetworkRequest request(target);
+    // Redirects are followed, but never from https to http: a version file fetched securely
+    // must not come from a plain connection. Set here, not left to Qt's default.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
 
     bool failed = false;
     QEventLoop loop;
