@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/BusyCursor.h"
 #include "dates/DateFormatter.h"
 #include "dates/DateUtilities.h"
 #include "shell/Shell.h"
@@ -120,6 +121,7 @@ void AppDelegate::startaTask() {
     if (!isDateTimeOK(date)) {
         return;
     }
+    const BusyCursor busy;
     const int tag = ui_->selectedTask->checkedId();
     // Programs read the stamp: Gregorian, ASCII digits, local time; seconds are dropped.
     dates::DateFormatter stampFormatter = dates::DateFormatter::posix();
@@ -146,6 +148,7 @@ void AppDelegate::startaTask() {
 }
 
 void AppDelegate::endaTask() {
+    const BusyCursor busy;
     const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe);
     // Only a real process id goes to kill: 0 or a negative number would signal whole process
     // groups, and as root -1 would signal every process.

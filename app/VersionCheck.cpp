@@ -1,6 +1,7 @@
 #include "app/VersionCheck.h"
 
 #include "alerts/Alerts.h"
+#include "app/BusyCursor.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -70,6 +71,8 @@ std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
     QObject::connect(&deadline, &QTimer::timeout, &loop, giveUp);
 
     if (!reply->isFinished()) {
+        // Only the wait shows the busy cursor: the alerts that follow it take input.
+        const BusyCursor busy;
         deadline.start(std::max(timeoutMs, 0));
         // The windows go on painting while the request runs, but take no input: the caller
         // expects to be blocked like any other synchronous read.
