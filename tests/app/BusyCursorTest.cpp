@@ -1,14 +1,10 @@
 #include "SchedulingFixture.h"
 
-#include "app/BusyCursor.h"
-
 #include <QElapsedTimer>
-#include <stdexcept>
 
 namespace {
 
 using zarn::AppDelegate;
-using zarn::BusyCursor;
 using zarn::test::Form;
 using zarn::test::SchedulingFixture;
 using zarn::test::sheetsOn;
@@ -19,31 +15,6 @@ constexpr int noCursor = -1;
 int cursorShape() {
     const QCursor* cursor = QGuiApplication::overrideCursor();
     return cursor != nullptr ? int(cursor->shape()) : noCursor;
-}
-
-TEST(BusyCursor, ShowsTheWaitCursorWhileItLivesAndRestoresOnlyItsOwn) {
-    ASSERT_EQ(cursorShape(), noCursor);
-    {
-        const BusyCursor outer;
-        EXPECT_EQ(cursorShape(), Qt::WaitCursor);
-        // Someone else's cursor on top, then a second guard over it.
-        QGuiApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
-        {
-            const BusyCursor inner;
-            EXPECT_EQ(cursorShape(), Qt::WaitCursor);
-        }
-        EXPECT_EQ(cursorShape(), Qt::CrossCursor);
-        QGuiApplication::restoreOverrideCursor();
-        EXPECT_EQ(cursorShape(), Qt::WaitCursor);
-    }
-    EXPECT_EQ(cursorShape(), noCursor);
-
-    try {
-        const BusyCursor busy;
-        throw std::runtime_error("the work failed");
-    } catch (const std::runtime_error&) {
-        EXPECT_EQ(cursorShape(), noCursor);
-    }
 }
 
 // The override cursor at the moment each message box opens: sheets open inside the guarded
