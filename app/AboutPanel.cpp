@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QShortcut>
+#include <QSysInfo>
 #include <QTimer>
 
 namespace zarn {
@@ -33,9 +34,18 @@ void AppDelegate::setUpAboutPanel() {
 
 void AppDelegate::buildSplashWnd() {
     aboutUi_->zarnVersion->setText(tr("Version:") + QLatin1Char(' ') + bundleShortVersion());
+    // Each system's build names that system: the lines are chosen by the compiler.
+#ifdef __APPLE__
     aboutUi_->ccnos->setText(QStringLiteral("For Mac OS 10.9+"));
     aboutUi_->germanCredit->setText(
         QStringLiteral("64-bit, universal for macOS 11/Apple Silicon Macs"));
+#else
+    aboutUi_->ccnos->setText(tr("For Linux with systemd"));
+    // The word size of this build, and the Qt it runs on (which may be newer than the one it
+    // was built with).
+    aboutUi_->germanCredit->setText(
+        tr("%1-bit, Qt %2").arg(QSysInfo::WordSize).arg(QLatin1String(qVersion())));
+#endif
     aboutUi_->ccnEmail->setText(QStringLiteral("Email: ") +
                                 QString::fromUtf8(build::ContactEmailAddress));
     // The year is read at every opening, so a panel opened after New Year shows the new one.

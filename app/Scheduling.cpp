@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/BusyCursor.h"
 #include "dates/DateFormatter.h"
 #include "dates/DateUtilities.h"
 #include "shell/Shell.h"
@@ -171,6 +172,7 @@ void AppDelegate::startaTask() {
     case task::LocalTime::Invalid:
         break;
     }
+    const BusyCursor busy;
     const int tag = ui_->selectedTask->checkedId();
 
     // A tag without a task requests nothing; the probe below still decides what the user hears.
@@ -206,6 +208,7 @@ void AppDelegate::startaTask() {
 }
 
 void AppDelegate::endaTask() {
+    const BusyCursor busy;
     const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe);
     // Only a real process id goes to kill: 0 or a negative number would signal whole process
     // groups, and as root -1 would signal every process.

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "alerts/Alerts.h"
+#include "app/BusyCursor.h"
 #include "shell/Shell.h"
 #include "ui_MainWindow.h"
 
@@ -37,6 +38,7 @@ void AppDelegate::doInit() {
     window_->raise();
     window_->activateWindow();
 
+    const BusyCursor busy;
     if (const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe); pid != 0) {
         shutDownInProgress();
         showScheduledTask(task::readScheduledTask(pid));

@@ -1,6 +1,7 @@
 #include "app/VersionCheck.h"
 
 #include "alerts/Alerts.h"
+#include "app/BusyCursor.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -35,8 +36,12 @@ std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
     }
 
     QNetworkAccessManager manager;
-    // Redirects follow Qt's default policy: never from https to http.
-    std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(target)));
+    QNetworkRequest request(target);
+    // Redirects are followed, but never from https to http: a version file fetched securely
+    // must not come from a plain connection. Set here, not left to Qt's default.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
 
     bool failed = false;
     QEventLoop loop;
@@ -66,6 +71,8 @@ std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
     QObject::connect(&deadline, &QTimer::timeout, &loop, giveUp);
 
     if (!reply->isFinished()) {
+        // Only the wait shows the busy cursor: the alerts that follow it take input.
+        const BusyCursor busy;
         deadline.start(std::max(timeoutMs, 0));
         // The windows go on painting while the request runs, but take no input: the caller
         // expects to be blocked like any other synchronous read.

@@ -2,7 +2,7 @@
 
 option(ZARN_BUILD_BENCH "Build the benchmark program zarn-bench" OFF)
 
-# The metainfo carries the version and the addresses of this build.
+# The metainfo carries the version, its release date and the addresses of this build.
 configure_file(${PROJECT_SOURCE_DIR}/resources/zarn.metainfo.xml
                ${PROJECT_BINARY_DIR}/generated/zarn.metainfo.xml @ONLY)
 
@@ -22,7 +22,8 @@ if(ZARN_BUILD_TESTS)
   add_test(NAME install_layout
            COMMAND ${PROJECT_SOURCE_DIR}/tests/install/check-install.sh ${CMAKE_COMMAND}
                    ${PROJECT_BINARY_DIR} $<TARGET_FILE:zarn-install-probe>
-                   ${CMAKE_INSTALL_FULL_LIBEXECDIR}/zarn/zarn-shutdown)
+                   ${CMAKE_INSTALL_FULL_LIBEXECDIR}/zarn/zarn-shutdown
+                   ${PROJECT_VERSION} ${ZARN_RELEASE_DATE})
   set_tests_properties(install_layout PROPERTIES TIMEOUT 120)
 endif()
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QTest>
+#include <climits>
 
 static void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -79,8 +80,13 @@ protected:
 QStringList expectedLines() {
     return {
         "Version: " + QString::fromUtf8(zarn::build::ShortVersion),
+#ifdef __APPLE__
         "For Mac OS 10.9+",
         "64-bit, universal for macOS 11/Apple Silicon Macs",
+#else
+        "For Linux with systemd",
+        QString::number(sizeof(void*) * CHAR_BIT) + "-bit, Qt " + QString::fromLatin1(qVersion()),
+#endif
         "Email: " + QString::fromUtf8(zarn::build::ContactEmailAddress),
         QString::fromUtf8(zarn::build::CopyrightPrefix) +
             QString::number(QDate::currentDate().year()) + " " +

@@ -52,6 +52,7 @@ struct SeenAlert {
     QString informativeText;
     QStringList buttons;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool busyCursor = false; // an override cursor was set while the alert was up
 };
 
 // Presses the button titled `press` in the next application-modal alert. It polls from a timer
@@ -74,7 +75,12 @@ private:
         }
         poll_.stop();
         ++alertsSeen_;
-        seen_ = {true, box->text(), box->informativeText(), titlesOf(box->buttons()), box->icon()};
+        seen_ = {true,
+                 box->text(),
+                 box->informativeText(),
+                 titlesOf(box->buttons()),
+                 box->icon(),
+                 QGuiApplication::overrideCursor() != nullptr};
         for (QAbstractButton* button : box->buttons()) {
             if (button->text() == press_) {
                 button->click();
@@ -324,6 +330,31 @@ TEST_F(VersionCheckTest, FetchGivesNothingForAFailedRead) {
     const QString refused =
         QStringLiteral("http://127.0.0.1:%1/version.txt").arg(HttpServer::unusedPort());
     EXPECT_EQ(zarn::fetchURLString(refused, 5000), std::nullopt);
+}
+
+TEST_F(VersionCheckTest, TheBusyCursorShowsWhileTheFetchWaitsAndNotWithTheAlerts) {
+    HttpResponse silent;
+    silent.neverAnswer = true;
+    server.setResponse("/silent", silent);
+    std::optional<Qt::CursorShape> duringWait;
+    QTimer::singleShot(100, [&] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        duringWait = cursor != nullptr ? std::optional(cursor->shape()) : std::nullopt;
+    });
+    EXPECT_EQ(zarn::fetchURLString(server.url("/silent"), 400), std::nullopt);
+    EXPECT_EQ(duringWait, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // The answers are alerts that take input: the user sees the ordinary cursor over them.
+    const QString unanswered =
+        QStringLiteral("http://127.0.0.1:%1/version.txt").arg(HttpServer::unusedPort());
+    for (const QString& url : {serve("2.0"), unanswered}) {
+        SCOPED_TRACE(url.toStdString());
+        const SeenAlert seen = checkAnswering(QStringLiteral("OK"), url, "2.0");
+        EXPECT_TRUE(seen.shown);
+        EXPECT_FALSE(seen.busyCursor);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
 }
 
 TEST_F(VersionCheckTest, FetchStopsReadingAnOversizedBodyAtOnce) {

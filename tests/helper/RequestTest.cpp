@@ -79,7 +79,7 @@ TEST(Arguments, AnythingElseIsUsage) {
     for (const auto& args : wrong) {
         std::string shown;
         for (const auto arg : args) {
-            shown += "[" + std::string(arg) + "]";
+            shown.append("[").append(arg).append("]");
         }
         EXPECT_FALSE(parse(args)) << shown;
     }
