@@ -1,4 +1,5 @@
 #include "helper/Request.h"
+#include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -12,28 +13,7 @@ namespace {
 
 using namespace zarn::helper;
 
-// Sets TZ for one test and puts the previous value back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) {
-            previous_ = old;
-        }
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone() {
-        if (previous_) {
-            ::setenv("TZ", previous_->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> previous_;
-};
+using zarn::test::ScopedTimeZone;
 
 std::optional<Request> parse(const std::vector<std::string_view>& args) {
     return parseArguments(args);

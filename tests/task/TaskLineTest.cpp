@@ -1,4 +1,5 @@
 #include "task/TaskLine.h"
+#include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -77,28 +78,7 @@ TEST(TaskLine, AProcessWithoutATaskLineHasNoTask) {
 
 namespace {
 
-// Sets TZ for the C library for one test and puts the previous value back.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) {
-            previous_ = old;
-        }
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone() {
-        if (previous_) {
-            ::setenv("TZ", previous_->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> previous_;
-};
+using zarn::test::ScopedTimeZone;
 
 TEST(TaskLine, KnowsTheLocalTimesThatTheClocksRepeatOrSkip) {
     using zarn::task::LocalTime;
