@@ -6,7 +6,8 @@ BUILD_TYPE   ?= RelWithDebInfo
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS  ?=
 
-.PHONY: all deps configure build run test test-plain test-sanitize test-release-build clean
+.PHONY: all deps configure build run test test-plain test-sanitize test-release-build clean \
+        translations
 
 all: build
 
@@ -41,6 +42,11 @@ test-release-build: deps
 	cmake -S . -B $(REL_DIR) -DCMAKE_BUILD_TYPE=Release -DZARN_BUILD_BENCH=ON -DZARN_WERROR=ON \
 	      $(CMAKE_FLAGS)
 	cmake --build $(REL_DIR) -j $(JOBS)
+
+# Reads the texts out of the sources into resources/translations/*.ts again: new texts come in
+# unfinished, removed ones go. The test of the catalogues fails until every new one is translated.
+translations: configure
+	cmake --build $(BUILD_DIR) --target update_translations
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(REL_DIR)

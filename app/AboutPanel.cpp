@@ -46,10 +46,11 @@ void AppDelegate::buildSplashWnd() {
     aboutUi_->germanCredit->setText(
         tr("%1-bit, Qt %2").arg(QSysInfo::WordSize).arg(QLatin1String(qVersion())));
 #endif
-    aboutUi_->ccnEmail->setText(QStringLiteral("Email: ") +
+    aboutUi_->ccnEmail->setText(tr("Email:") + QLatin1Char(' ') +
                                 QString::fromUtf8(build::ContactEmailAddress));
-    // The year is read at every opening, so a panel opened after New Year shows the new one.
-    aboutUi_->copyright->setText(tr(build::CopyrightPrefix) +
+    // The year is read at every opening, so a panel opened after New Year shows the new one. The
+    // notice is a legal text set by the build, and stays as it is written.
+    aboutUi_->copyright->setText(QString::fromUtf8(build::CopyrightPrefix) +
                                  QString::fromStdString(dates::currentYear()) + QLatin1Char(' ') +
                                  QString::fromUtf8(build::VendorName));
 

@@ -13,6 +13,7 @@ namespace {
 QString actionName(task::Action action) {
     switch (action) {
     case task::Action::PowerOff:
+        //: The task, first on the status line ("Shut down at …"), as are "Restart" and "Sleep".
         return AppDelegate::tr("Shut down");
     case task::Action::Reboot:
         return AppDelegate::tr("Restart");
@@ -31,11 +32,14 @@ QString AppDelegate::scheduledTaskText(const task::ScheduledTask& task, Date now
     // Rounded up, so that the last minute before the deadline reads "1 min", never "0 min".
     const auto left = std::chrono::ceil<minutes>(task.deadline - now).count();
     if (left <= 0) {
+        //: %1 is the task ("Restart"), %2 its date and time.
         return tr("%1 at %2 — now").arg(what, when);
     }
     if (left < 60) {
+        //: %1 is the task, %2 its date and time, %3 the minutes left.
         return tr("%1 at %2 — in %3 min").arg(what, when).arg(left);
     }
+    //: %1 is the task, %2 its date and time, %3 and %4 the hours and minutes left.
     return tr("%1 at %2 — in %3 h %4 min").arg(what, when).arg(left / 60).arg(left % 60);
 }
 

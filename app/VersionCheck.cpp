@@ -22,9 +22,10 @@ namespace {
 // A version file is a few bytes; anything near this size is not one.
 constexpr qint64 maxBodyBytes = 64 * 1024;
 
-QString translated(const char* text) {
-    return QCoreApplication::translate("VersionCheck", text);
-}
+// The context of the version check's texts in the catalogues.
+struct VersionCheck {
+    Q_DECLARE_TR_FUNCTIONS(VersionCheck)
+};
 
 } // namespace
 
@@ -116,29 +117,34 @@ void checkForNewVersion(const QString& versionFileUrl, const QString& runningVer
                         const QString& productWebPageUrl) {
     const std::optional<QString> fetched = fetchURLString(versionFileUrl);
     if (!fetched) {
-        showModalAlert(1, translated("Version check failed."),
-                       translated("The Zarn web site could not be contacted."),
-                       QStringLiteral("OK"));
+        showModalAlert(1, VersionCheck::tr("Version check failed."),
+                       VersionCheck::tr("The Zarn web site could not be contacted."),
+                       VersionCheck::tr("OK"));
         return;
     }
 
     // Ordinal on UTF-16 units and case-sensitive; digits are not read as numbers, so 1.10 sorts
     // below 1.9.
     if (QString::compare(*fetched, runningVersion, Qt::CaseSensitive) > 0) {
-        const QString message = translated("A new version of Zarn (") + shownVersion(*fetched) +
-                                translated(") is available.");
-        const qint64 code =
-            showModalAlert(1, message, translated("It can be downloaded from the Zarn web site."),
-                           translated("Go to web site"), translated("Cancel"));
+        //: The version number and ") is available." follow.
+        const QString message = VersionCheck::tr("A new version of Zarn (") +
+                                shownVersion(*fetched) +
+                                //: Follows "A new version of Zarn (" and the version number.
+                                VersionCheck::tr(") is available.");
+        const qint64 code = showModalAlert(
+            1, message, VersionCheck::tr("It can be downloaded from the Zarn web site."),
+            VersionCheck::tr("Go to web site"), VersionCheck::tr("Cancel"));
         // showModalAlert has closed the alert by now, so a failure sheet comes after it.
         if (code == FirstButtonCode) {
             openProductWebPage(productWebPageUrl);
         }
         return;
     }
-    const QString message = translated("This version of Zarn (") + runningVersion +
-                            translated(") is the current version.");
-    showModalAlert(1, message, QString(), QStringLiteral("OK"));
+    //: The version number and ") is the current version." follow.
+    const QString message = VersionCheck::tr("This version of Zarn (") + runningVersion +
+                            //: Follows "This version of Zarn (" and the version number.
+                            VersionCheck::tr(") is the current version.");
+    showModalAlert(1, message, QString(), VersionCheck::tr("OK"));
 }
 
 QString shownVersion(const QString& version) {
@@ -172,9 +178,9 @@ void openProductWebPage(const QString& productWebPageUrl) {
         return;
     }
     showSheetOnMainWindow(
-        translated("Unexpected Error"),
-        translated("Unable to Zarn web page, is there a live connection to the Web?"),
-        translated("OK"), QString());
+        VersionCheck::tr("Unexpected Error"),
+        VersionCheck::tr("Unable to Zarn web page, is there a live connection to the Web?"),
+        VersionCheck::tr("OK"), QString());
 }
 
 } // namespace zarn

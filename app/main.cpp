@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/Translations.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -8,6 +9,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Zarn"));
     QApplication::setApplicationVersion(QString::fromUtf8(zarn::build::ShortVersion));
     QApplication::setDesktopFileName(QStringLiteral("zarn"));
+    zarn::installTranslators();
     // Quitting goes through the delegate's terminateRequested(), closing the window included.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -48,6 +48,8 @@ if(PROJECT_IS_TOP_LEVEL)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # sudo carries the typed password to the helper; procps' ps finds a scheduled task again.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "sudo, procps")
+  # Qt's own texts (its dialogs' buttons, the context menus) in the language of Zarn's.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
   # The summary above is the synopsis; CPack indents this body itself.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "Zarn is a small desktop utility that schedules one power task for this
