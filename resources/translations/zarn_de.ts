@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>Shut down, restart or sleep at a chosen time</source>
-        <translation>Herunterfahren, Neustart oder Standby zur gewählten Zeit</translation>
+        <translation>Ausschalten, Neustart oder Standby zur gewählten Zeit</translation>
     </message>
     <message>
         <source>What Zarn does</source>
@@ -76,7 +76,7 @@
     </message>
     <message>
         <source>Or &amp;from now:</source>
-        <translation>Oder &amp;ab jetzt:</translation>
+        <translation>Oder &amp;in:</translation>
     </message>
     <message>
         <source>Hours from now</source>
@@ -213,7 +213,7 @@
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>Datum und/oder Uhrzeit müssen in der Zukunft liegen - Bitte passen Sie sie an</translation>
+        <translation>Datum und/oder Uhrzeit müssen in der Zukunft liegen. Bitte passen Sie sie an</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>Diese Uhrzeit gibt es an diesem Tag zweimal, weil die Uhren zurückgestellt werden - Bitte wählen Sie eine andere</translation>
+        <translation>Diese Uhrzeit gibt es an diesem Tag zweimal, weil die Uhren zurückgestellt werden. Bitte wählen Sie eine andere</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>Diese Uhrzeit gibt es an diesem Tag nicht, weil die Uhren vorgestellt werden - Bitte wählen Sie eine andere</translation>
+        <translation>Diese Uhrzeit gibt es an diesem Tag nicht, weil die Uhren vorgestellt werden. Bitte wählen Sie eine andere</translation>
     </message>
     <message>
         <source>Shut down</source>

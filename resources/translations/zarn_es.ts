@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>Shut down, restart or sleep at a chosen time</source>
-        <translation>Apagar, reiniciar o suspender a la hora elegida</translation>
+        <translation>Apagar, reiniciar o poner en reposo a la hora elegida</translation>
     </message>
     <message>
         <source>What Zarn does</source>
@@ -84,7 +84,7 @@
     </message>
     <message>
         <source>Sets the date and time to now plus these hours and the minutes beside</source>
-        <translation>Fija la fecha y la hora en ahora más estas horas y los minutos de al lado</translation>
+        <translation>Fija la fecha y la hora en el momento actual más estas horas y los minutos de al lado</translation>
     </message>
     <message>
         <source>hours</source>
@@ -96,7 +96,7 @@
     </message>
     <message>
         <source>Sets the date and time to now plus the hours beside and these minutes</source>
-        <translation>Fija la fecha y la hora en ahora más las horas de al lado y estos minutos</translation>
+        <translation>Fija la fecha y la hora en el momento actual más las horas de al lado y estos minutos</translation>
     </message>
     <message>
         <source>minutes</source>
@@ -213,7 +213,7 @@
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>La fecha y/o la hora deben estar en el futuro - Ajústelas</translation>
+        <translation>La fecha y/o la hora deben estar en el futuro. Ajústelas</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>Esa hora se repite ese día porque se atrasan los relojes - Elija otra hora</translation>
+        <translation>Esa hora se repite ese día porque se atrasan los relojes. Elija otra hora</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>Esa hora no existe ese día porque se adelantan los relojes - Elija otra hora</translation>
+        <translation>Esa hora no existe ese día porque se adelantan los relojes. Elija otra hora</translation>
     </message>
     <message>
         <source>Shut down</source>

@@ -64,7 +64,7 @@
     <name>MainWindow</name>
     <message>
         <source>&amp;Date and time:</source>
-        <translation>&amp;Date et heure :</translation>
+        <translation>&amp;Date et heure&#xa0;:</translation>
     </message>
     <message>
         <source>Date and time</source>
@@ -76,7 +76,7 @@
     </message>
     <message>
         <source>Or &amp;from now:</source>
-        <translation>Ou da&amp;ns :</translation>
+        <translation>Ou da&amp;ns&#xa0;:</translation>
     </message>
     <message>
         <source>Hours from now</source>
@@ -104,7 +104,7 @@
     </message>
     <message>
         <source>Task:</source>
-        <translation>Tâche :</translation>
+        <translation>Tâche&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Shut down</source>
@@ -132,7 +132,7 @@
     </message>
     <message>
         <source>Administrator &amp;password:</source>
-        <translation>Mot de passe &amp;admin :</translation>
+        <translation>Mot de passe &amp;admin&#xa0;:</translation>
     </message>
     <message>
         <source>Administrator password</source>
@@ -140,7 +140,7 @@
     </message>
     <message>
         <source>Handed to sudo to schedule or end the task; never stored</source>
-        <translation>Transmis à sudo pour planifier ou terminer la tâche ; jamais enregistré</translation>
+        <translation>Transmis à sudo pour planifier ou terminer la tâche&#x202f;; jamais enregistré</translation>
     </message>
     <message>
         <source>Schedule or end the task</source>
@@ -206,14 +206,14 @@
     </message>
     <message>
         <source>Unable to Zarn web page, is there a live connection to the Web?</source>
-        <translation>Impossible d’ouvrir la page web de Zarn. La connexion à Internet est-elle active ?</translation>
+        <translation>Impossible d’ouvrir la page web de Zarn. La connexion à Internet est-elle active&#x202f;?</translation>
     </message>
 </context>
 <context>
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>La date et/ou l’heure doivent être dans le futur - Veuillez les ajuster</translation>
+        <translation>La date et/ou l’heure doivent être dans le futur. Veuillez les ajuster</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>Cette heure existe deux fois ce jour-là car les horloges reculent - Veuillez en choisir une autre</translation>
+        <translation>Cette heure existe deux fois ce jour-là car les horloges reculent. Veuillez en choisir une autre</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>Cette heure n’existe pas ce jour-là car les horloges avancent - Veuillez en choisir une autre</translation>
+        <translation>Cette heure n’existe pas ce jour-là car les horloges avancent. Veuillez en choisir une autre</translation>
     </message>
     <message>
         <source>Shut down</source>
@@ -257,7 +257,7 @@
     </message>
     <message>
         <source>Version:</source>
-        <translation>Version :</translation>
+        <translation>Version&#xa0;:</translation>
     </message>
     <message>
         <source>For Linux with systemd</source>
@@ -269,7 +269,7 @@
     </message>
     <message>
         <source>Email:</source>
-        <translation>E-mail :</translation>
+        <translation>E-mail&#xa0;:</translation>
     </message>
     <message>
         <source>&amp;Zarn</source>

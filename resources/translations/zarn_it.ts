@@ -84,7 +84,7 @@
     </message>
     <message>
         <source>Sets the date and time to now plus these hours and the minutes beside</source>
-        <translation>Imposta data e ora ad adesso più queste ore e i minuti accanto</translation>
+        <translation>Imposta data e ora al momento attuale più queste ore e i minuti accanto</translation>
     </message>
     <message>
         <source>hours</source>
@@ -96,7 +96,7 @@
     </message>
     <message>
         <source>Sets the date and time to now plus the hours beside and these minutes</source>
-        <translation>Imposta data e ora ad adesso più le ore accanto e questi minuti</translation>
+        <translation>Imposta data e ora al momento attuale più le ore accanto e questi minuti</translation>
     </message>
     <message>
         <source>minutes</source>
@@ -213,7 +213,7 @@
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>Data e/o ora devono essere nel futuro - Modificale</translation>
+        <translation>Data e/o ora devono essere nel futuro. Modificale</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>Quell’ora si ripete in questo giorno perché gli orologi tornano indietro - Scegli un’altra ora</translation>
+        <translation>Quell’ora si ripete in questo giorno perché gli orologi tornano indietro. Scegli un’altra ora</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>Quell’ora non esiste in questo giorno perché gli orologi vanno avanti - Scegli un’altra ora</translation>
+        <translation>Quell’ora non esiste in questo giorno perché gli orologi vanno avanti. Scegli un’altra ora</translation>
     </message>
     <message>
         <source>Shut down</source>

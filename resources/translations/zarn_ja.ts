@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>Shut down, restart or sleep at a chosen time</source>
-        <translation>選んだ時刻にシャットダウン、再起動、スリープ</translation>
+        <translation>選んだ時刻に電源オフ、再起動、スリープ</translation>
     </message>
     <message>
         <source>What Zarn does</source>
@@ -206,14 +206,14 @@
     </message>
     <message>
         <source>Unable to Zarn web page, is there a live connection to the Web?</source>
-        <translation>Zarn の Web ページを開けません。インターネットに接続されていますか?</translation>
+        <translation>Zarn の Web ページを開けません。インターネットに接続されていますか？</translation>
     </message>
 </context>
 <context>
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>日付と時刻は未来にしてください - 日時を調整してください</translation>
+        <translation>日時が過去になっています。未来の日時に調整してください</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>時計が戻るため、この日にはその時刻が 2 回あります - 別の時刻を選んでください</translation>
+        <translation>時計が戻るため、この日にはその時刻が 2 回あります。別の時刻を選んでください</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>時計が進むため、この日にはその時刻がありません - 別の時刻を選んでください</translation>
+        <translation>時計が進むため、この日にはその時刻がありません。別の時刻を選んでください</translation>
     </message>
     <message>
         <source>Shut down</source>

@@ -76,7 +76,7 @@
     </message>
     <message>
         <source>Or &amp;from now:</source>
-        <translation>Lub &amp;za:</translation>
+        <translation>&amp;Lub za:</translation>
     </message>
     <message>
         <source>Hours from now</source>
@@ -213,7 +213,7 @@
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>Data i/lub godzina muszą być w przyszłości - Popraw je</translation>
+        <translation>Data i/lub godzina muszą być w przyszłości. Popraw je</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>Ta godzina występuje tego dnia dwa razy, bo zegary są cofane - Wybierz inną godzinę</translation>
+        <translation>Ta godzina występuje tego dnia dwa razy, bo zegary są cofane. Wybierz inną godzinę</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>Ta godzina nie istnieje tego dnia, bo zegary są przestawiane do przodu - Wybierz inną godzinę</translation>
+        <translation>Ta godzina nie istnieje tego dnia, bo zegary są przestawiane do przodu. Wybierz inną godzinę</translation>
     </message>
     <message>
         <source>Shut down</source>

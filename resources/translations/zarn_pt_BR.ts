@@ -213,7 +213,7 @@
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>A data e/ou a hora devem estar no futuro - Ajuste-as</translation>
+        <translation>A data e/ou a hora devem estar no futuro. Ajuste-as</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>Esse horário ocorre duas vezes neste dia porque os relógios são atrasados - Escolha outro horário</translation>
+        <translation>Esse horário ocorre duas vezes neste dia porque os relógios são atrasados. Escolha outro horário</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>Esse horário não existe neste dia porque os relógios são adiantados - Escolha outro horário</translation>
+        <translation>Esse horário não existe neste dia porque os relógios são adiantados. Escolha outro horário</translation>
     </message>
     <message>
         <source>Shut down</source>
@@ -248,12 +248,12 @@
     <message>
         <source>%1 at %2 — in %3 min</source>
         <extracomment>%1 is the task, %2 its date and time, %3 the minutes left.</extracomment>
-        <translation>%1 em %2 — em %3 min</translation>
+        <translation>%1 em %2 — daqui a %3 min</translation>
     </message>
     <message>
         <source>%1 at %2 — in %3 h %4 min</source>
         <extracomment>%1 is the task, %2 its date and time, %3 and %4 the hours and minutes left.</extracomment>
-        <translation>%1 em %2 — em %3 h %4 min</translation>
+        <translation>%1 em %2 — daqui a %3 h %4 min</translation>
     </message>
     <message>
         <source>Version:</source>

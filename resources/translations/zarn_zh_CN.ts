@@ -64,7 +64,7 @@
     <name>MainWindow</name>
     <message>
         <source>&amp;Date and time:</source>
-        <translation>日期和时间(&amp;D):</translation>
+        <translation>日期和时间(&amp;D)：</translation>
     </message>
     <message>
         <source>Date and time</source>
@@ -76,7 +76,7 @@
     </message>
     <message>
         <source>Or &amp;from now:</source>
-        <translation>或从现在起(&amp;F):</translation>
+        <translation>或从现在起(&amp;F)：</translation>
     </message>
     <message>
         <source>Hours from now</source>
@@ -104,7 +104,7 @@
     </message>
     <message>
         <source>Task:</source>
-        <translation>任务:</translation>
+        <translation>任务：</translation>
     </message>
     <message>
         <source>&amp;Shut down</source>
@@ -132,7 +132,7 @@
     </message>
     <message>
         <source>Administrator &amp;password:</source>
-        <translation>管理员密码(&amp;P):</translation>
+        <translation>管理员密码(&amp;P)：</translation>
     </message>
     <message>
         <source>Administrator password</source>
@@ -172,12 +172,12 @@
     <message>
         <source>A new version of Zarn (</source>
         <extracomment>The version number and &quot;) is available.&quot; follow.</extracomment>
-        <translation>Zarn 有新版本 (</translation>
+        <translation>Zarn 的新版本（</translation>
     </message>
     <message>
         <source>) is available.</source>
         <extracomment>Follows &quot;A new version of Zarn (&quot; and the version number.</extracomment>
-        <translation>) 可用。</translation>
+        <translation>）现已可用。</translation>
     </message>
     <message>
         <source>It can be downloaded from the Zarn web site.</source>
@@ -194,11 +194,11 @@
     <message>
         <source>This version of Zarn (</source>
         <extracomment>The version number and &quot;) is the current version.&quot; follow.</extracomment>
-        <translation>此版本的 Zarn (</translation>
+        <translation>此版本的 Zarn（</translation>
     </message>
     <message>
         <source>) is the current version.</source>
-        <translation>) 是最新版本。</translation>
+        <translation>）已是最新版本。</translation>
     </message>
     <message>
         <source>Unexpected Error</source>
@@ -213,7 +213,7 @@
     <name>zarn::AppDelegate</name>
     <message>
         <source>Date and/or Time must be in future - Please adjust dates</source>
-        <translation>日期和/或时间必须在将来 - 请调整</translation>
+        <translation>日期和时间必须晚于当前时间，请调整</translation>
     </message>
     <message>
         <source>Date/Time Input Error</source>
@@ -221,11 +221,11 @@
     </message>
     <message>
         <source>That time occurs twice on this day because the clocks go back - Please choose another time</source>
-        <translation>由于时钟回拨，这一天中该时间会出现两次 - 请选择其他时间</translation>
+        <translation>由于时钟回拨，这一天中该时间会出现两次，请选择其他时间</translation>
     </message>
     <message>
         <source>That time does not exist on this day because the clocks go forward - Please choose another time</source>
-        <translation>由于时钟拨快，这一天中不存在该时间 - 请选择其他时间</translation>
+        <translation>由于时钟拨快，这一天中不存在该时间，请选择其他时间</translation>
     </message>
     <message>
         <source>Shut down</source>
@@ -257,7 +257,7 @@
     </message>
     <message>
         <source>Version:</source>
-        <translation>版本:</translation>
+        <translation>版本：</translation>
     </message>
     <message>
         <source>For Linux with systemd</source>
@@ -269,7 +269,7 @@
     </message>
     <message>
         <source>Email:</source>
-        <translation>电子邮件:</translation>
+        <translation>电子邮件：</translation>
     </message>
     <message>
         <source>&amp;Zarn</source>

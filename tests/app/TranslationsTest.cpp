@@ -181,23 +181,13 @@ private:
     const QLocale saved_;
 };
 
-// Collects what Qt would print as a warning while it lives.
-class Warnings {
-public:
-    Warnings() { previous_ = qInstallMessageHandler(&Warnings::collect); }
-    ~Warnings() { qInstallMessageHandler(previous_); }
-    Warnings(const Warnings&) = delete;
-    Warnings& operator=(const Warnings&) = delete;
-    static inline QStringList seen;
-
-private:
-    static void collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtDebugMsg && type != QtInfoMsg) {
-            seen << text;
-        }
+// What Qt printed as a warning or worse while collectWarning was the message handler.
+QStringList warningsSeen;
+void collectWarning(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg) {
+        warningsSeen << text;
     }
-    QtMessageHandler previous_ = nullptr;
-};
+}
 
 class InTheUsersLanguage : public zarn::test::SchedulingFixture {};
 
@@ -213,7 +203,7 @@ TEST_F(InTheUsersLanguage, FormMenuAndDateCheckFollowTheLocaleOrStayEnglish) {
     };
     const Case cases[] = {
         {"de_DE", 1 + int(qtGerman), "&Datum/Uhrzeit:", "Zarn beenden",
-         "Fehler bei Datum/Uhrzeit|Datum und/oder Uhrzeit müssen in der Zukunft liegen - Bitte "
+         "Fehler bei Datum/Uhrzeit|Datum und/oder Uhrzeit müssen in der Zukunft liegen. Bitte "
          "passen Sie sie an"},
         {"C", 0, "&Date and time:", "Quit Zarn",
          "Date/Time Input Error|Date and/or Time must be in future - Please adjust dates"},
@@ -225,13 +215,13 @@ TEST_F(InTheUsersLanguage, FormMenuAndDateCheckFollowTheLocaleOrStayEnglish) {
         SCOPED_TRACE(c.locale);
         // Only loading the catalogues and building the form: the offscreen platform warns
         // about windows it cannot raise.
-        Warnings::seen.clear();
-        auto warnings = std::make_optional<Warnings>();
+        warningsSeen.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collectWarning);
         const InLocale locale(QString::fromLatin1(c.locale));
-        EXPECT_EQ(locale.installed, c.catalogues);
         zarn::AppDelegate delegate(environment);
-        warnings.reset();
-        EXPECT_EQ(Warnings::seen, QStringList());
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(locale.installed, c.catalogues);
+        EXPECT_EQ(warningsSeen, QStringList());
 
         const Form form(delegate);
         delegate.applicationDidFinishLaunching();
