@@ -1,0 +1,485 @@
+#!/usr/bin/env python3
+"""make test-system: Zarn's package carrying out real tasks in a Debian 12 guest under qemu.
+
+Usage: run.py <zarn .deb> [scenario ...]   (no scenario names: all but those in $ZARN_SYSTEM_SKIP)
+
+Builds (or takes from the cache) a guest image with mmdebstrap from the host's apt sources, boots
+two guests from copy-on-write overlays, installs the package in each with apt as a user would, and
+drives them from outside: commands over a second serial port (tests/system/guest-agent), power
+state over QMP. Every deadline T is a whole minute of the guest's clock; times are printed
+against it. Nothing here acts on the host: the host only starts, watches and ends qemu.
+"""
+import base64, hashlib, json, math, os, re, shlex, shutil, socket, subprocess, sys, tarfile
+import tempfile, threading, time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+PASSWORD = "Pa55 w0rd;$(id)"  # alice's, full of shell syntax
+HELPER = "/usr/libexec/zarn/zarn-shutdown"
+SUDO = "sudo -S -k -p ''"  # the application's own prefix; the password goes to its stdin
+SLACK = 10  # seconds the guest may take after T
+GUEST_PACKAGES = ["linux-image-amd64", "systemd-sysv", "udev", "dbus", "dbus-user-session",
+                  "dbus-bin", "libpam-systemd", "sudo", "tzdata", "procps", "kmod"]
+MMDEBSTRAP = ["--variant=apt", "--dpkgopt=path-exclude=/usr/share/doc/*",
+              "--dpkgopt=path-exclude=/usr/share/man/*"]
+
+
+class Failure(Exception):
+    """A scenario saw something else than it expected; the text says what."""
+
+
+# ---- the base image, cached outside the work tree and keyed by everything that goes into it
+
+def apt_sources():
+    d = Path("/etc/apt/sources.list.d")
+    files = [Path("/etc/apt/sources.list")] + sorted(d.glob("*.list")) + sorted(d.glob("*.sources"))
+    found = [f for f in files if f.is_file() and
+             any(l.strip() and not l.lstrip().startswith("#") for l in f.read_text().splitlines())]
+    if not found:
+        sys.exit("test-system: the host's apt configuration names no package mirror")
+    return found
+
+
+def package_depends(deb):
+    """The first alternative of each of the package's dependencies, without versions."""
+    field = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], check=True, capture_output=True,
+                           text=True).stdout
+    return sorted({d.split("|")[0].split("(")[0].strip() for d in field.split(",") if d.strip()})
+
+
+def base_image(deb):
+    packages = GUEST_PACKAGES + package_depends(deb)
+    sources = apt_sources()
+    key = hashlib.sha256(json.dumps([packages, MMDEBSTRAP] + [f.read_text() for f in sources] + [
+        (HERE / f).read_text() for f in ("guest-setup", "guest-agent")]).encode()).hexdigest()[:16]
+    cache = Path(os.environ.get("ZARN_SYSTEM_CACHE") or
+                 Path(os.environ.get("XDG_CACHE_HOME") or Path.home() / ".cache") / "zarn-test-system")
+    image = cache / key
+    if (image / "base.img").exists():
+        return image
+    print(f"test-system: building the guest image {key} (a few minutes)", flush=True)
+    if os.geteuid() != 0:
+        sys.exit("test-system: building the guest image takes root (mmdebstrap, mkfs.ext4 -d)")
+    cache.mkdir(parents=True, exist_ok=True)
+    for old in cache.iterdir():
+        shutil.rmtree(old, ignore_errors=True)
+    work = Path(tempfile.mkdtemp(dir=cache, prefix="new-"))
+    root = work / "root"
+    env = dict(os.environ, ZARN_GUEST_PASSWORD=PASSWORD)
+    subprocess.run(["mmdebstrap", "--quiet", *MMDEBSTRAP, "--include=" + ",".join(packages),
+                    f"--customize-hook={HERE / 'guest-setup'}", "bookworm", str(root),
+                    *map(str, sources)], check=True, env=env)
+    for name in ("vmlinuz", "initrd.img"):
+        shutil.copy(next(root.glob(f"boot/{name}-*")), work / name)
+    subprocess.run(["mkfs.ext4", "-q", "-F", "-L", "zarn", "-d", str(root),
+                    str(work / "base.img"), "3G"], check=True, stdout=subprocess.DEVNULL)
+    shutil.rmtree(root)
+    work.rename(image)
+    return image
+
+
+# ---- one guest: qemu, its QMP events and its command agent
+
+class Guest:
+    def __init__(self, name, image, workdir, package_disk):
+        self.name, self.image, self.dir, self.package_disk = name, image, workdir, package_disk
+        self.overlay = workdir / f"{name}.qcow2"
+        subprocess.run(["qemu-img", "create", "-q", "-f", "qcow2", "-F", "raw", "-b",
+                        str(image / "base.img"), str(self.overlay)], check=True)
+        self.qemu = None
+        self.offset = 0.0  # guest clock minus host clock
+
+    def boot(self):
+        """Starts qemu and waits until the agent answers."""
+        d, s = self.dir, self.name
+        for sock in (d / f"{s}.qmp", d / f"{s}.ctl"):
+            sock.unlink(missing_ok=True)
+        accel = "kvm" if os.access("/dev/kvm", os.W_OK) else "tcg"
+        self.qemu = subprocess.Popen([
+            "qemu-system-x86_64", "-machine", f"pc,accel={accel}", "-m", "1024", "-smp", "1",
+            "-display", "none", "-nodefaults", "-no-user-config", "-nic", "none",
+            "-rtc", "base=utc", "-global", "PIIX4_PM.disable_s3=0",
+            "-chardev", f"file,id=con,path={d / s}.console", "-serial", "chardev:con",
+            "-chardev", f"socket,id=ctl,path={d / s}.ctl,server=on,wait=off", "-serial", "chardev:ctl",
+            "-qmp", f"unix:{d / s}.qmp,server=on,wait=off",
+            "-kernel", str(self.image / "vmlinuz"), "-initrd", str(self.image / "initrd.img"),
+            "-append", "root=/dev/vda rw console=ttyS0,115200 quiet",
+            "-drive", f"file={self.overlay},format=qcow2,if=virtio",
+            "-drive", f"file={self.package_disk},format=raw,if=virtio,readonly=on"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(d / f"{s}.qemu", "a"))
+        for _ in range(100):
+            if (d / f"{s}.ctl").exists() and (d / f"{s}.qmp").exists():
+                break
+            time.sleep(0.1)
+        self.events, self.replies, self.lock = [], [], threading.Condition()
+        self.qmp = socket.socket(socket.AF_UNIX)
+        self.qmp.connect(str(d / f"{s}.qmp"))
+        threading.Thread(target=self._read_qmp, args=(self.qmp.makefile("rb"),), daemon=True).start()
+        self.qmp_command("qmp_capabilities")
+        self.ctl = socket.socket(socket.AF_UNIX)
+        self.ctl.connect(str(d / f"{s}.ctl"))
+        self.answers, self.serial = {}, 0
+        threading.Thread(target=self._read_ctl, args=(self.ctl.makefile("rb"),), daemon=True).start()
+        self.wait_for_agent(240)
+
+    def _read_qmp(self, stream):
+        for line in stream:
+            message = json.loads(line)
+            with self.lock:
+                if "event" in message:
+                    t = message["timestamp"]
+                    self.events.append((message["event"], t["seconds"] + t["microseconds"] / 1e6))
+                elif "return" in message or "error" in message:
+                    self.replies.append(message)
+                self.lock.notify_all()
+        with self.lock:
+            self.events.append(("QMP-CLOSED", time.time()))
+            self.lock.notify_all()
+
+    def _read_ctl(self, stream):
+        for line in stream:
+            parts = line.decode(errors="replace").split()
+            if len(parts) >= 2 and parts[1].isdigit():
+                with self.lock:
+                    out = base64.b64decode(parts[2]).decode(errors="replace") if len(parts) > 2 else ""
+                    self.answers[parts[0]] = (int(parts[1]), out)
+                    self.lock.notify_all()
+
+    def qmp_command(self, command, **arguments):
+        with self.lock:
+            self.replies.clear()
+            self.qmp.sendall(json.dumps({"execute": command, "arguments": arguments}).encode())
+            if not self.lock.wait_for(lambda: self.replies, 10):
+                raise Failure(f"QMP {command}: no answer")
+            return self.replies.pop(0).get("return")
+
+    def status(self):
+        try:
+            return self.qmp_command("query-status")["status"]
+        except (Failure, OSError):
+            return "gone"
+
+    def run(self, script, timeout=120, check=True):
+        """Runs a bash script as root in the guest; its exit status and output (stderr included)."""
+        self.serial += 1
+        key = f"{self.name}{self.serial}"
+        with self.lock:
+            self.ctl.sendall(f"{key} {base64.b64encode(script.encode()).decode()}\n".encode())
+            if not self.lock.wait_for(lambda: key in self.answers, timeout):
+                raise Failure(f"no answer from the guest to: {script}")
+            status, out = self.answers.pop(key)
+        if check and status != 0:
+            raise Failure(f"{script}\n  exited {status}: {out}")
+        return status, out
+
+    def wait_for_agent(self, limit):
+        """Pings until the agent answers: after a boot or a wake, early input is lost."""
+        end = time.time() + limit
+        while time.time() < end:
+            try:
+                self.run("true", timeout=3)
+                break
+            except Failure:
+                pass
+        else:
+            raise Failure(f"the guest's agent did not answer within {limit} s")
+        before = time.time()
+        guest = float(self.run("date +%s.%N")[1])
+        self.offset = guest - (before + time.time()) / 2
+
+    def event(self, name, until_guest_time, since=0.0):
+        """Guest time of the first `name` event after host time `since`, or None by the limit."""
+        def found():
+            return next((t for e, t in self.events if e == name and t >= since), None)
+        with self.lock:
+            self.lock.wait_for(lambda: found() is not None or any(
+                e == "QMP-CLOSED" for e, _ in self.events),
+                max(0.0, until_guest_time - self.offset - time.time()))
+            t = found()
+        return None if t is None else t + self.offset
+
+    def now(self):
+        return time.time() + self.offset
+
+    def sleep_until(self, guest_time):
+        time.sleep(max(0.0, guest_time - self.now()))
+
+    def next_minute(self, lead):
+        """The first whole minute of the guest's clock at least `lead` seconds away."""
+        return math.ceil((self.now() + lead) / 60) * 60
+
+    def schedule(self, tail, deadline, password=PASSWORD, check=True):
+        """Schedules as the application does: alice's sudo with the password on its stdin."""
+        return self.as_alice(f"{SUDO} {HELPER} {tail} $(date -d @{deadline} +%y%m%d%H%M)",
+                             password, check)
+
+    def as_alice(self, command, password, check=True):
+        return self.run(f"printf '%s\\n' {shlex.quote(password)} | runuser -u alice -- "
+                        f"sh -c {shlex.quote(command)}", check=check)
+
+    def task_pid(self):
+        return self.run("pgrep -x -u root zarn-shutdown || true")[1].strip()
+
+    def journal(self, boot="0"):
+        return self.run(f"journalctl -b {boot} -t zarn-shutdown -o cat --no-pager")[1]
+
+    def stop(self):
+        if self.qemu and self.qemu.poll() is None:
+            self.qemu.kill()
+            self.qemu.wait()
+
+
+def at(t, deadline):
+    return "never" if t is None else f"T{t - deadline:+.1f} s"
+
+
+def within(t, deadline, early=0.0, late=SLACK):
+    return t is not None and deadline - early <= t <= deadline + late
+
+
+def install(g):
+    g.run("mkdir -p /mnt/package && mount -o ro /dev/vdb /mnt/package && "
+          "apt-get install -y -q /mnt/package/zarn_*.deb >/tmp/install.log 2>&1 "
+          "|| { cat /tmp/install.log; exit 1; }; umount /mnt/package", timeout=300)
+    return "installed"
+
+
+# ---- the scenarios: each returns what it measured, or raises Failure with what it saw
+
+def one_task(g):
+    g.deadline = g.next_minute(50)
+    g.schedule("-h", g.deadline)
+    status, out = g.schedule("-h", g.deadline, check=False)
+    if status == 0 or "a task is already scheduled" not in out:
+        raise Failure(f"second schedule: exit {status}: {out}")
+    return "second refused: " + out.strip().splitlines()[-1]
+
+
+def cancel(g):
+    pid = g.task_pid()
+    status, out = g.as_alice(f"{SUDO} {HELPER} -c {pid}", "wrong " + PASSWORD, check=False)
+    if status == 0 or g.task_pid() != pid:
+        raise Failure(f"a wrong password: exit {status}: {out}; task now {g.task_pid() or 'gone'}")
+    g.as_alice(f"{SUDO} {HELPER} -c {pid}", PASSWORD)
+    if g.task_pid():
+        raise Failure(f"the right password left pid {g.task_pid()}")
+    g.sleep_until(g.deadline + SLACK)
+    if g.status() != "running" or g.event("SHUTDOWN", 0) is not None:
+        raise Failure(f"the guest at T+{SLACK} s: {g.status()}")
+    return f"running at T+{SLACK} s"
+
+
+def clock_jump(g):
+    deadline = g.next_minute(20)
+    g.schedule("-h", deadline)
+    g.run(f"date -s @{deadline + 360} >/dev/null")
+    time.sleep(SLACK)
+    status, journal = g.status(), g.journal()
+    g.run(f"date -s @{time.time() + g.offset:.3f} >/dev/null")
+    if status != "running" or g.task_pid() or "missed" not in journal:
+        raise Failure(f"status {status}, task {g.task_pid() or 'gone'}, journal:\n{journal}")
+    return "clock set to T+6 min: not acted, logged as missed"
+
+
+def sleep(g):
+    deadline, since = g.next_minute(20), time.time()
+    g.schedule("-s", deadline)
+    suspended = g.event("SUSPEND", deadline + SLACK + 20, since)
+    g.qmp_command("system_wakeup")
+    g.wait_for_agent(60)
+    if not within(suspended, deadline) or g.task_pid():
+        raise Failure(f"suspended {at(suspended, deadline)}, task {g.task_pid() or 'gone'}, "
+                      f"journal:\n{g.journal()}")
+    return f"suspended {at(suspended, deadline)}"
+
+
+def warnings(g):
+    g.run("runuser -u alice -- env DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/1000/bus "
+          "setsid -f dbus-monitor --session \"type='method_call',member='Notify'\" "
+          ">/tmp/notify.log 2>&1 </dev/null")
+    g.deadline, g.since = g.next_minute(320), time.time()
+    g.schedule("-h", g.deadline)
+    g.sleep_until(g.deadline - 45)
+    log = g.run("cat /tmp/notify.log")[1]
+    seen = [float(t) for t in re.findall(r"time=([\d.]+).*member=Notify", log)]
+    wanted = [g.deadline - 300, g.deadline - 60]
+    if len(seen) != 2 or not all(within(t, w, 0, 5) for t, w in zip(seen, wanted)):
+        raise Failure(f"Notify calls at {[at(t, g.deadline) for t in seen]}; journal:\n{g.journal()}")
+    return "Notify at " + ", ".join(at(t, g.deadline) for t in seen)
+
+
+def power_off(g):
+    if not hasattr(g, "since"):
+        g.deadline, g.since = g.next_minute(20), time.time()
+        g.schedule("-h", g.deadline)
+    off = g.event("SHUTDOWN", g.deadline + SLACK + 30, g.since)
+    if not within(off, g.deadline):
+        raise Failure(f"powered off {at(off, g.deadline)}, status {g.status()}")
+    g.qemu.wait(30)
+    g.boot()
+    journal = g.journal("-1")
+    if "acting now: poweroff" not in journal:
+        raise Failure(f"powered off {at(off, g.deadline)} but the journal of that boot:\n{journal}")
+    return f"powered off {at(off, g.deadline)}; journal of that boot holds the helper's lines"
+
+
+def restart(g):
+    deadline, since = g.next_minute(20), time.time()
+    g.schedule("-r", deadline)
+    reset = g.event("RESET", deadline + SLACK + 30, since)
+    if not within(reset, deadline):
+        raise Failure(f"reset {at(reset, deadline)}, status {g.status()}, journal:\n{g.journal()}")
+    g.wait_for_agent(240)
+    return f"reset {at(reset, deadline)}, booted again"
+
+
+def wake_alarm(g):
+    deadline, since = g.next_minute(100), time.time()
+    g.schedule("-h", deadline)
+    g.run("(sleep 1; systemctl suspend) >/dev/null 2>&1 </dev/null &")
+    suspended = g.event("SUSPEND", g.now() + 30, since)
+    woke = g.event("WAKEUP", deadline + SLACK, since)
+    off = g.event("SHUTDOWN", deadline + SLACK + 30, since)
+    if suspended is None or suspended > deadline - 60 or not within(woke, deadline, 90, 5) \
+            or not within(off, deadline):
+        raise Failure(f"suspended {at(suspended, deadline)}, woke {at(woke, deadline)}, "
+                      f"powered off {at(off, deadline)}")
+    return f"suspended {at(suspended, deadline)}, woke {at(woke, deadline)}, off {at(off, deadline)}"
+
+
+def missed_deadline(g):
+    deadline, since = g.next_minute(40), time.time()
+    g.schedule("-h", deadline)
+    # The wake alarm stays unarmed while the RTC may not wake the machine.
+    g.run("echo disabled >/sys/class/rtc/rtc0/device/power/wakeup; "
+          "(sleep 1; systemctl suspend) >/dev/null 2>&1 </dev/null &")
+    suspended = g.event("SUSPEND", g.now() + 30, since)
+    g.sleep_until(deadline + 420)
+    early_wake = g.event("WAKEUP", 0, since)
+    g.qmp_command("system_wakeup")
+    woke = g.now()
+    g.wait_for_agent(60)
+    g.run("echo enabled >/sys/class/rtc/rtc0/device/power/wakeup")
+    off = g.event("SHUTDOWN", woke + 60, since)
+    journal = g.journal()
+    if suspended is None or suspended >= deadline or early_wake is not None or off is not None \
+            or "missed" not in journal:
+        raise Failure(f"suspended {at(suspended, deadline)}, woke early {at(early_wake, deadline)}, "
+                      f"powered off {at(off, deadline)}, journal:\n{journal}")
+    return f"woke {at(woke, deadline)}: no power off in 60 s, logged as missed"
+
+
+def logout(g):
+    """A task scheduled inside alice's login session outlives the end of that session."""
+    results = []
+    for how in ("terminate-session", "terminate-user", "logout"):
+        deadline, since = g.next_minute(40), time.time()
+        g.run("loginctl terminate-user alice 2>/dev/null; sleep 1")
+        schedule = f"printf '%s\\n' {shlex.quote(PASSWORD)} | {SUDO} {HELPER} -h " \
+                   f"$(date -d @{deadline} +%y%m%d%H%M)"
+        if how == "logout":  # the session ends when the command does
+            g.run(f"su - alice -c {shlex.quote(schedule)}")
+        else:
+            g.run(f"setsid -f su - alice -c {shlex.quote(schedule + '; exec sleep 900')} "
+                  f">/dev/null 2>&1 </dev/null; sleep 3")
+            session = g.run("loginctl list-sessions --no-legend | awk '$3 == \"alice\" {print $1}'")[1]
+            g.run(f"loginctl {how} {'alice' if how == 'terminate-user' else session.split()[0]}")
+        time.sleep(3)
+        pid = g.task_pid()
+        if not pid:
+            raise Failure(f"killed by {how}; journal:\n{g.journal()}")
+        results.append(how)
+        if how != "logout":
+            g.run(f"kill {pid}")
+    off = g.event("SHUTDOWN", deadline + SLACK + 30, since)
+    if not within(off, deadline):
+        raise Failure(f"survived {', '.join(results)} but powered off {at(off, deadline)}")
+    return f"survived {', '.join(results)}; powered off {at(off, deadline)}"
+
+
+# Each guest runs its scenarios in order in one boot where they do not end it.
+GUESTS = {
+    "a": [install, one_task, cancel, clock_jump, warnings, power_off, restart, wake_alarm],
+    "b": [install, missed_deadline, sleep, logout],
+}
+
+
+def run_guest(name, scenarios, image, workdir, package_disk, results):
+    g = Guest(name, image, workdir, package_disk)
+    try:
+        run_scenarios(g, scenarios, results)
+    finally:
+        g.stop()
+
+
+def run_scenarios(g, scenarios, results):
+    broken = None
+    try:
+        g.boot()
+    except Exception as error:  # noqa: BLE001 - reported as the failure of every scenario
+        broken = f"the guest did not start: {error}"
+    for scenario in scenarios:
+        title = scenario.__name__.replace("_", " ")
+        if broken:
+            results.append((title, False, "not run: " + broken))
+            continue
+        try:
+            results.append((title, True, scenario(g)))
+        except Exception as error:  # noqa: BLE001
+            results.append((title, False, f"{error}\n  QMP status: {g.status()}"))
+            if g.status() not in ("running",) and scenario is not install:
+                broken = f"{title} left the guest {g.status()}"
+            try:
+                g.run("pkill -x zarn-shutdown; true", timeout=10)
+            except Failure:
+                broken = broken or f"{title} left the guest without an answering agent"
+            if scenario is install:
+                broken = "the package did not install"
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    deb = Path(sys.argv[1]).resolve()
+    wanted = {name.replace("-", "_") for name in sys.argv[2:]}
+    skipped = {name.replace("-", "_") for name in
+               os.environ.get("ZARN_SYSTEM_SKIP", "").replace(",", " ").split()}
+    started = time.time()
+    image = base_image(deb)
+    workdir = Path(tempfile.mkdtemp(prefix="zarn-test-system-"))
+    try:
+        (workdir / "package").mkdir()
+        shutil.copy(deb, workdir / "package")
+        subprocess.run(["mkfs.ext4", "-q", "-d", str(workdir / "package"),
+                        str(workdir / "package.img"), "16M"], check=True, stdout=subprocess.DEVNULL)
+        results, threads = {}, []
+        for name, scenarios in GUESTS.items():
+            chosen = [s for s in scenarios if s is install or (
+                s.__name__ in wanted if wanted else s.__name__ not in skipped)]
+            if len(chosen) > 1:
+                results[name] = []
+                threads.append(threading.Thread(target=run_guest, args=(
+                    name, chosen, image, workdir, workdir / "package.img", results[name])))
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        rows = [r for name in results for r in results[name]]
+        print(f"\n{'scenario':18} {'result':6} measured against the deadline T")
+        for title, ok, text in rows:
+            print(f"{title:18} {'PASS' if ok else 'FAIL':6} {text}")
+        print(f"test-system: {sum(ok for _, ok, _ in rows)}/{len(rows)} passed in "
+              f"{time.time() - started:.0f} s" + (f"; skipped: {' '.join(sorted(skipped))}"
+                                                   if skipped and not wanted else ""))
+        if not all(ok for _, ok, _ in rows):
+            for name in results:
+                print(f"\n--- guest {name}: end of its console\n" + "".join(
+                    (workdir / f"{name}.console").read_text(errors="replace").splitlines(True)[-15:]))
+            return 1
+        return 0
+    finally:
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
