@@ -220,8 +220,14 @@ class Guest:
     def task_pid(self):
         return self.run("pgrep -x -u root zarn-shutdown || true")[1].strip()
 
-    def journal(self, boot="0"):
-        return self.run(f"journalctl -b {boot} -t zarn-shutdown -o cat --no-pager")[1]
+    def journal(self, boot=None):
+        """The helper's lines of this boot, or of the boot of that id. Not `-b -1`: a clock set
+        back puts an earlier boot's entries after a later one's, and boot offsets follow them."""
+        which = f"_BOOT_ID={boot}" if boot else "-b 0"
+        return self.run(f"journalctl {which} -t zarn-shutdown -o cat --no-pager")[1]
+
+    def boot_id(self):
+        return self.run("cat /proc/sys/kernel/random/boot_id")[1].strip().replace("-", "")
 
     def stop(self):
         if self.qemu and self.qemu.poll() is None:
@@ -312,12 +318,13 @@ def power_off(g):
     if not hasattr(g, "since"):
         g.deadline, g.since = g.next_minute(20), time.time()
         g.schedule("-h", g.deadline)
+    boot = g.boot_id()
     off = g.event("SHUTDOWN", g.deadline + SLACK + 30, g.since)
     if not within(off, g.deadline):
         raise Failure(f"powered off {at(off, g.deadline)}, status {g.status()}")
     g.qemu.wait(30)
     g.boot()
-    journal = g.journal("-1")
+    journal = g.journal(boot)
     if "acting now: poweroff" not in journal:
         raise Failure(f"powered off {at(off, g.deadline)} but the journal of that boot:\n{journal}")
     return f"powered off {at(off, g.deadline)}; journal of that boot holds the helper's lines"
