@@ -108,6 +108,13 @@ private:
     bool isDateTimeOK(Date date);
     void startaTask();
     void endaTask();
+    /// The probe's answer: the waiting process (0 for none) and the task it carries, when the
+    /// probe's output (the helper's task record on Linux) says.
+    struct FoundTask {
+        std::int64_t pid = 0;
+        std::optional<task::ScheduledTask> task;
+    };
+    FoundTask findScheduledTask() const;
     /// The probe's answer once the task `pid` has ended, or after two seconds if it has not.
     std::int64_t waitForTaskToEnd(std::int64_t pid) const;
     void setUpDatePicker();

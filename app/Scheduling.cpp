@@ -4,6 +4,7 @@
 #include "dates/DateFormatter.h"
 #include "dates/DateUtilities.h"
 #include "shell/Shell.h"
+#include "task/TaskRecord.h"
 #include "ui_MainWindow.h"
 
 #include <QDateTime>
@@ -49,6 +50,16 @@ void runWithPassword(const std::string& commandLine, const QString& password) {
 }
 
 } // namespace
+
+AppDelegate::FoundTask AppDelegate::findScheduledTask() const {
+    ProbeResult probed = probeScheduledTask(environment_.commands.probe);
+    if (probed.pid == 0) {
+        return {};
+    }
+    // The task comes from the record, with its absolute deadline: the stamp alone would be read
+    // in this process's time zone, which may no longer be the one it was made in.
+    return {probed.pid, task::scheduledTaskFromProbe(probed.pid, probed.output)};
+}
 
 std::int64_t AppDelegate::waitForTaskToEnd(std::int64_t pid) const {
     // kill returns once the signal is sent; the process needs a moment to end. A wrong password
@@ -184,10 +195,10 @@ void AppDelegate::startaTask() {
                         ui_->enteredPassword->text());
     }
 
-    if (const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe); pid != 0) {
+    if (const FoundTask waiting = findScheduledTask(); waiting.pid != 0) {
         // A task that was already waiting (scheduled from elsewhere in the meantime) is not the
-        // one just asked for; only a command line that cannot be read leaves the doubt.
-        const std::optional<task::ScheduledTask> found = task::readScheduledTask(pid);
+        // one just asked for; only a task that cannot be read leaves the doubt.
+        const std::optional<task::ScheduledTask>& found = waiting.task;
         if (found && (found->action != action || found->stamp != stamp)) {
             enableControls(false);
             doSheetAlert(window_.get(), QStringLiteral("Use 'End Task' button to cancel it"),

@@ -39,9 +39,9 @@ void AppDelegate::doInit() {
     window_->activateWindow();
 
     const BusyCursor busy;
-    if (const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe); pid != 0) {
+    if (FoundTask found = findScheduledTask(); found.pid != 0) {
         shutDownInProgress();
-        showScheduledTask(task::readScheduledTask(pid));
+        showScheduledTask(std::move(found.task));
     }
 }
 

@@ -3,15 +3,14 @@
 //
 // `zarn-bench --startup-child <fd>` is the child of the process start-up benchmark: it starts
 // the application, writes one byte to <fd> once the form is shown and the probe is done, and
-// quits. `zarn-bench -r <stamp>` is the stand-in waiting process whose task line the read-back
-// benchmark reads; it waits at most a minute.
+// quits.
 
 #include "app/AppDelegate.h"
 #include "dates/DateFormatter.h"
 #include "dates/DateUtilities.h"
 #include "shell/Shell.h"
 #include "shell/SystemCommands.h"
-#include "task/TaskLine.h"
+#include "task/TaskRecord.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -25,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <poll.h>
 #include <spawn.h>
@@ -40,11 +40,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// No process has this name, so the probe runs ps in full and the form opens unscheduled,
-// without the "already scheduled" sheet.
+// The real helper built beside the benchmark; its --show only reads. Where no task is scheduled
+// it finds no record and the form opens unscheduled, without the "already scheduled" sheet.
 const zarn::SystemCommands& benchCommands() {
-    static const zarn::SystemCommands commands =
-        zarn::SystemCommands::forLinux("/nonexistent/zarn-bench-no");
+    static const zarn::SystemCommands commands = [] {
+        std::error_code error;
+        const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+        return zarn::SystemCommands::forLinux((self.parent_path() / "zarn-shutdown").string());
+    }();
     return commands;
 }
 
@@ -61,29 +64,20 @@ void probe(benchmark::State& state) {
     }
 }
 
-// A waiting process with a task line, like the helper's, that the benchmark reads back.
+// The task of a probe's output: the record line that --show prints, parsed.
 void readTaskBack(benchmark::State& state) {
-    zarn::dates::DateFormatter formatter = zarn::dates::DateFormatter::posix();
-    formatter.setDateFormat("yyMMddHHmm");
-    std::string self = "/proc/self/exe";
-    std::string option = "-r";
-    std::string stamp =
-        formatter.stringFromDate(std::chrono::system_clock::now() + std::chrono::hours(5));
-    std::vector<char*> argv{self.data(), option.data(), stamp.data(), nullptr};
-    pid_t child = 0;
-    if (::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        state.SkipWithError("cannot start the stand-in waiting process");
-        return;
-    }
-    // The child's command line is its own once it has started.
-    while (!zarn::task::readScheduledTask(child)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    zarn::task::TaskRecord record;
+    record.pid = 4242;
+    record.startTime = 123456;
+    record.action = zarn::task::Action::Reboot;
+    record.deadline = std::chrono::floor<std::chrono::minutes>(std::chrono::system_clock::now() +
+                                                               std::chrono::hours(5));
+    record.stamp = zarn::task::stampFromInstant(record.deadline);
+    record.uid = 1000;
+    const std::string line = zarn::task::formatTaskRecord(record);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(zarn::task::readScheduledTask(child));
+        benchmark::DoNotOptimize(zarn::task::scheduledTaskFromProbe(record.pid, line));
     }
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
 }
 
 void dateByAddingHoursMins(benchmark::State& state) {
@@ -310,11 +304,11 @@ void registerAll() {
     const auto common = [](benchmark::internal::Benchmark* b) {
         b->Repetitions(repetitions)->Unit(benchmark::kMicrosecond);
     };
-    // Most of the probe's time is spent in ps, outside this process's CPU time.
-    common(benchmark::RegisterBenchmark("probe/findScheduledTaskPid (linux ps)", probe)
+    // Most of the probe's time is spent in the helper, outside this process's CPU time.
+    common(benchmark::RegisterBenchmark("probe/findScheduledTaskPid (zarn-shutdown --show)", probe)
                ->UseRealTime()
                ->Iterations(20));
-    common(benchmark::RegisterBenchmark("probe/readScheduledTask (/proc cmdline, parsed)",
+    common(benchmark::RegisterBenchmark("probe/scheduledTaskFromProbe (record line, parsed)",
                                         readTaskBack)
                ->MinTime(0.1));
     common(
@@ -351,10 +345,6 @@ int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (argc == 3 && std::strcmp(argv[1], "--startup-child") == 0) {
         return runStartupChild(argc, argv);
-    }
-    if (argc == 3 && std::strcmp(argv[1], "-r") == 0) {
-        std::this_thread::sleep_for(std::chrono::minutes(1));
-        return 0;
     }
     QApplication application(argc, argv);
     registerAll();

@@ -1,6 +1,7 @@
 #include "helper/Cancel.h"
 
 #include "helper/TaskLock.h"
+#include "task/TaskRecord.h"
 
 #include <cerrno>
 #include <csignal>
@@ -8,8 +9,6 @@
 #include <fstream>
 #include <poll.h>
 #include <sstream>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -25,13 +24,6 @@ int openPidfd(pid_t pid) {
 
 int signalPidfd(int pidfd, int signal) {
     return static_cast<int>(::syscall(SYS_pidfd_send_signal, pidfd, signal, nullptr, 0));
-}
-
-bool sameFile(const std::string& first, const std::string& second) {
-    struct stat a {};
-    struct stat b {};
-    return ::stat(first.c_str(), &a) == 0 && ::stat(second.c_str(), &b) == 0 &&
-           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // The effective uid from the "Uid:" line of /proc/<pid>/status (real, effective, saved, fs).
@@ -50,28 +42,9 @@ bool hasEffectiveUid(pid_t pid, uid_t uid) {
     return false;
 }
 
-// True when someone holds the lock at `lockPath` and has recorded `pid` as its holder.
-bool holdsTheLock(pid_t pid, const std::string& lockPath) {
-    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat status {};
-    bool held = false;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid()) {
-        if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
-            ::flock(fd, LOCK_UN);
-        } else {
-            held = errno == EWOULDBLOCK && recordedLockHolder(fd) == pid;
-        }
-    }
-    ::close(fd);
-    return held;
-}
-
 } // namespace
 
-CancelOutcome cancelWaitingProcess(pid_t pid, const std::string& lockPath,
+CancelOutcome cancelWaitingProcess(pid_t pid, int folderFd, std::string_view processName,
                                    std::chrono::milliseconds waitLimit) {
     if (pid <= 0) {
         return CancelOutcome::NoSuchProcess;
@@ -82,10 +55,14 @@ CancelOutcome cancelWaitingProcess(pid_t pid, const std::string& lockPath,
     }
     // While the pinned process lives, /proc/<pid> is that process; should it end during the
     // checks, the signal below fails instead of reaching whoever took the number.
-    const std::string proc = "/proc/" + std::to_string(pid);
+    const uid_t owner = ::geteuid();
+    const std::optional<task::TaskRecord> record =
+        task::readTaskRecord(folderFd, std::span<const uid_t>(&owner, 1));
+    const std::optional<task::ProcessStat> stat = task::readProcessStat(pid);
     CancelOutcome outcome = CancelOutcome::NotTheTask;
-    if (sameFile(proc + "/exe", "/proc/self/exe") && hasEffectiveUid(pid, ::geteuid()) &&
-        holdsTheLock(pid, lockPath)) {
+    if (record && record->pid == pid && stat &&
+        task::recordMatchesProcess(*record, *stat, processName) && hasEffectiveUid(pid, owner) &&
+        isLockHeldBy(folderFd, pid)) {
         if (signalPidfd(pidfd, SIGTERM) == 0) {
             outcome = CancelOutcome::Cancelled;
             // The pidfd becomes readable once the process has ended.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace zarn::helper {
@@ -14,12 +15,14 @@ enum class CancelOutcome {
     Failed,        ///< the checks or the signal could not be carried out
 };
 
-/// Sends SIGTERM to `pid` only when it is the waiting process of this very program: it runs the
-/// same executable file as the caller, with the caller's effective uid, and it is the holder
-/// recorded in the one-task lock at `lockPath`, which is held. The process is pinned with a pidfd
+/// Sends SIGTERM to `pid` only when it is the waiting process of this program's task folder
+/// `folderFd`: the folder's task record (a file of the caller's effective user) names `pid` and
+/// its start time, the process is alive under the name `processName` with the caller's effective
+/// uid, and it holds the one-task lock. The executable file is not compared, so a task started
+/// before a package upgrade replaced the file is still found. The process is pinned with a pidfd
 /// before the checks and signalled through it, so a pid reused in the meantime is never
 /// signalled. Then waits up to `waitLimit` for it to end.
-CancelOutcome cancelWaitingProcess(pid_t pid, const std::string& lockPath,
+CancelOutcome cancelWaitingProcess(pid_t pid, int folderFd, std::string_view processName,
                                    std::chrono::milliseconds waitLimit);
 
 } // namespace zarn::helper

@@ -1,5 +1,7 @@
 #include "helper/TaskLock.h"
 
+#include "task/TaskRecord.h"
+
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
@@ -12,20 +14,6 @@
 
 namespace zarn::helper {
 
-namespace {
-
-constexpr const char* lockDirectory = "/run/lock";
-
-} // namespace
-
-std::string taskLockPath(std::string_view programFileName) {
-    std::error_code error;
-    const std::filesystem::path dir = std::filesystem::is_directory(lockDirectory, error)
-                                          ? std::filesystem::path(lockDirectory)
-                                          : std::filesystem::temp_directory_path(error);
-    return (dir / (std::string(programFileName) + ".lock")).string();
-}
-
 std::string executableFileName(const char* argv0) {
     std::error_code error;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -35,15 +23,17 @@ std::string executableFileName(const char* argv0) {
     return std::filesystem::path(argv0 != nullptr ? argv0 : "").filename().string();
 }
 
-TaskLock takeTaskLock(const std::string& path) {
-    // The lock folder is writable by everyone: never follow a link there, never use a file that
-    // another user made.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+TaskLock takeTaskLock(int folderFd) {
+    // Only its owner can write to the folder; still, a link is never followed, and only a file of
+    // this user's that no one else can open is taken.
+    const int fd =
+        ::openat(folderFd, task::taskLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         return {};
     }
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid() ||
+        ((status.st_mode & 0077) != 0 && ::fchmod(fd, 0600) != 0)) {
         ::close(fd);
         return {};
     }
@@ -92,6 +82,24 @@ pid_t recordedLockHolder(int fd) {
         return 0;
     }
     return pid;
+}
+
+bool isLockHeldBy(int folderFd, pid_t pid) {
+    const int fd = ::openat(folderFd, task::taskLockFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat status {};
+    bool held = false;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid()) {
+        if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+            ::flock(fd, LOCK_UN);
+        } else {
+            held = errno == EWOULDBLOCK && recordedLockHolder(fd) == pid;
+        }
+    }
+    ::close(fd);
+    return held;
 }
 
 } // namespace zarn::helper

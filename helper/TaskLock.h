@@ -16,19 +16,18 @@ struct TaskLock {
     pid_t holder = 0;
 };
 
-/// The lock file of the program whose executable file is called `programFileName`:
-/// /run/lock/<name>.lock, or in the temporary folder where there is no /run/lock. Each name has a
-/// lock of its own, so copies under other names never meet.
-std::string taskLockPath(std::string_view programFileName);
-
 /// The file name of the running executable (/proc/self/exe), else the last part of `argv0`.
 std::string executableFileName(const char* argv0);
 
-/// Takes the lock at `path` without waiting, creating the file when needed. Failed when it cannot
-/// be opened, or is not a regular file owned by this user (a file planted by someone else, or a
-/// link, is never used). Busy when another process holds it; the recorded holder is read back,
+/// Takes the lock file `lock` (mode 0600) in the task folder `folderFd` without waiting, creating
+/// it when needed. Failed when it cannot be opened, or is not a regular file owned by this user (a
+/// link is never followed). Busy when another process holds it; the recorded holder is read back,
 /// waiting up to a second for a holder that has just started to record itself.
-TaskLock takeTaskLock(const std::string& path);
+TaskLock takeTaskLock(int folderFd);
+
+/// True when someone holds the lock in the task folder `folderFd` and has recorded `pid` as its
+/// holder.
+bool isLockHeldBy(int folderFd, pid_t pid);
 
 /// Records `pid` as the holder in the locked file `fd`; false when the write fails.
 bool recordLockHolder(int fd, pid_t pid);

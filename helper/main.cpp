@@ -1,9 +1,14 @@
 // zarn-shutdown -h|-r|-s yyMMddHHmm: checks its arguments, starts the waiting process, prints
-// its pid and returns. zarn-shutdown -c <pid>: cancels that waiting process, and only when it is
-// this program's own, holding the one-task lock. Built a second time as dry-shutdown
-// (ZARN_DRY_RUN), which records the action in $ZARN_DRY_RUN_LOG instead of taking it and runs for
-// any user; for tests it also takes its warning offsets from $ZARN_DRY_WARN_SECONDS and its bus
-// from $DBUS_SESSION_BUS_ADDRESS.
+// its pid and returns. zarn-shutdown -c <pid>: cancels that waiting process, and only when the
+// task record names it and it holds the one-task lock. zarn-shutdown --show, for any user: prints
+// the task record when it names a live waiting process, else nothing. The lock and the record
+// live in /run/<program file name>/, a folder only root can write.
+//
+// Built a second time as dry-shutdown (ZARN_DRY_RUN), which records the action in
+// $ZARN_DRY_RUN_LOG instead of taking it, runs for any user, keeps its folder in
+// $ZARN_DRY_RUN_DIR (else the temporary folder) and never asks for a scope unit; for tests it
+// also takes its warning offsets from $ZARN_DRY_WARN_SECONDS and its bus from
+// $DBUS_SESSION_BUS_ADDRESS.
 
 #include "helper/Actions.h"
 #include "helper/Cancel.h"
@@ -11,18 +16,25 @@
 #include "helper/Detach.h"
 #include "helper/Notify.h"
 #include "helper/Request.h"
+#include "helper/Scope.h"
 #include "helper/Task.h"
+#include "helper/TaskFolder.h"
 #include "helper/TaskLock.h"
 #include "helper/Warnings.h"
+#include "task/TaskRecord.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <string>
 #include <string_view>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -31,10 +43,16 @@
 namespace {
 
 using namespace zarn::helper;
+namespace task = zarn::task;
 
 // The waiting process arms its timer and then reports; a start that takes longer has failed.
 constexpr int startTimeLimitMs = 10000;
+// Well within the start's limit, so that a service manager that does not answer still leaves
+// time to start without a scope.
+constexpr std::chrono::seconds scopeTimeLimit{5};
+// The waiting process reports this byte when it runs, or a message saying why it cannot.
 constexpr char readyByte = 'R';
+constexpr std::size_t reportLimit = 512;
 
 int refuse(const std::string& message, int status) {
     std::fprintf(stderr, "%s\n", message.c_str());
@@ -43,6 +61,59 @@ int refuse(const std::string& message, int status) {
 
 std::string prefixed(std::string_view message) {
     return std::string(programName) + ": " + std::string(message);
+}
+
+// Where the task folders are: /run for the real helper, whatever is said for the test twin.
+std::string taskFolderParent() {
+#ifdef ZARN_DRY_RUN
+    if (const char* dir = std::getenv("ZARN_DRY_RUN_DIR"); dir != nullptr && *dir != '\0') {
+        return dir;
+    }
+    std::error_code error;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+    return error ? std::string("/tmp") : temporary.string();
+#else
+    return runFolder;
+#endif
+}
+
+// Whose folder and record are believed: root's; the test twin, run by an ordinary user, also
+// believes that user's own.
+std::vector<uid_t> trustedOwners() {
+#ifdef ZARN_DRY_RUN
+    return {0, ::geteuid()};
+#else
+    return {0};
+#endif
+}
+
+// The user behind sudo, else the caller.
+std::uint32_t schedulingUid() {
+    if (const char* text = std::getenv("SUDO_UID")) {
+        const std::string_view digits(text);
+        std::uint32_t uid = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), uid);
+        if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty()) {
+            return uid;
+        }
+    }
+    return ::getuid();
+}
+
+// Writes all of `text` to the pipe; a report is far below the size a pipe writes at once.
+bool report(int fd, std::string_view text) {
+    ssize_t written = -1;
+    do {
+        written = ::write(fd, text.data(), std::min(text.size(), reportLimit));
+    } while (written < 0 && errno == EINTR);
+    return written == static_cast<ssize_t>(std::min(text.size(), reportLimit));
+}
+
+// The waiting process gives up before it has reported: says why, to the starter.
+[[noreturn]] void failStart(int readyFd, const std::string& message) {
+    report(readyFd, message);
+    ::_exit(1);
 }
 
 bool takeAction(Action action, const std::string& stamp) {
@@ -82,31 +153,57 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
             desktopWarner(recipient, busAddress, log)};
 }
 
-// The child: becomes the waiting process, tells the parent through `readyFd` once its timer is
-// armed, and lives until the task ends, holding the one-task lock `lockFd` all along (it is never
-// closed: it goes with the process). Never returns.
+// The child: becomes the waiting process, moves into a scope unit of its own where systemd
+// runs, writes the task record into the folder `folderFd` and tells the parent through `readyFd`
+// once its timer is armed and the record is written; or tells why it cannot. Lives until the task
+// ends, holding the one-task lock `lockFd` all along (it is never closed: it goes with the
+// process), and removes the record at its end. Never returns.
 [[noreturn]] void becomeWaitingProcess(const Request& request, Instant deadline, int readyFd,
-                                       int lockFd) {
-    const int keep[] = {readyFd, lockFd};
+                                       int lockFd, int folderFd, const std::string& name) {
+    const int keep[] = {readyFd, lockFd, folderFd};
     const std::optional<std::vector<int>> kept = detachFromCaller(keep);
     if (!kept) {
         ::_exit(1);
     }
-    const int ready = kept->front();
+    const int ready = (*kept)[0];
+    const int folder = (*kept)[2];
+    // The name --show and -c look for, whatever the path the program was started through.
+    ::prctl(PR_SET_NAME, name.c_str(), 0, 0, 0);
+    ::openlog(programName.data(), LOG_PID, LOG_DAEMON);
+#ifndef ZARN_DRY_RUN
+    // Out of the caller's login session, so that its end does not end the task. Without a scope
+    // the task still runs, as it would where there is no systemd.
+    if (systemdRuns()) {
+        if (const auto why = moveIntoOwnScope(scopeUnitName(name), scopeTimeLimit)) {
+            ::syslog(LOG_WARNING, "no scope unit of its own, staying in the caller's: %s",
+                     why->c_str());
+        }
+    }
+#endif
     const int terminated = terminationSignalFd();
     // Power off and reboot wake the machine to happen on time; sleep has no reason to.
     const std::optional<DeadlineTimer> timer =
         DeadlineTimer::arm(deadline, request.action != Action::Suspend);
     if (terminated < 0 || !timer) {
-        ::_exit(1);
+        failStart(ready, "cannot arm the timer");
     }
-    ::openlog(programName.data(), LOG_PID, LOG_DAEMON);
-    ssize_t written = -1;
-    do {
-        written = ::write(ready, &readyByte, 1);
-    } while (written < 0 && errno == EINTR);
+    const std::optional<task::ProcessStat> self = task::readProcessStat(::getpid());
+    task::TaskRecord record;
+    record.pid = ::getpid();
+    record.startTime = self ? self->startTime : 0;
+    record.action = request.action;
+    record.stamp = request.stamp;
+    record.deadline = deadline;
+    record.uid = schedulingUid();
+    if (!self || !task::writeTaskRecord(folder, record)) {
+        failStart(ready, "cannot write the task record " +
+                             taskFolderPath(taskFolderParent(), name) + "/" +
+                             task::taskRecordFileName);
+    }
+    const bool reported = report(ready, std::string_view(&readyByte, 1));
     ::close(ready);
-    if (written != 1) {
+    if (!reported) {
+        task::removeTaskRecord(folder);
         ::_exit(1);
     }
     const WarningPlan warnings = planWarnings(deadline, systemLog());
@@ -114,38 +211,61 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
         request.action, *timer, terminated,
         [&request](Action action) { return takeAction(action, request.stamp); }, systemLog(),
         warnings);
+    task::removeTaskRecord(folder);
     ::closelog();
     const bool failed = outcome == Outcome::ActionFailed || outcome == Outcome::WaitFailed;
     ::_exit(failed ? 1 : 0);
 }
 
-// True once the child has reported; a child that died or hung is killed and reaped.
-bool waitUntilReady(pid_t child, int readyFd) {
+// Nothing once the child has reported that it runs; else why not (empty when it gave no reason).
+// A child that failed, died or hung is killed and reaped.
+std::optional<std::string> waitUntilReady(pid_t child, int readyFd) {
     pollfd watched{readyFd, POLLIN, 0};
     int polled = -1;
     do {
         polled = ::poll(&watched, 1, startTimeLimitMs);
     } while (polled < 0 && errno == EINTR);
-    char byte = 0;
+    std::string text(reportLimit, '\0');
     ssize_t got = -1;
     if (polled > 0) {
         do {
-            got = ::read(readyFd, &byte, 1);
+            got = ::read(readyFd, text.data(), text.size());
         } while (got < 0 && errno == EINTR);
     }
-    if (got == 1 && byte == readyByte) {
-        return true;
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    if (text.size() == 1 && text[0] == readyByte) {
+        return std::nullopt;
     }
     ::kill(child, SIGKILL);
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
-    return false;
+    return text;
+}
+
+// --show: the record of the task that waits now, else nothing. Exit status 0 when there is one.
+int show(const std::string& name) {
+    const std::vector<uid_t> owners = trustedOwners();
+    const std::optional<task::TaskRecord> record =
+        task::readLiveTaskRecord(taskFolderPath(taskFolderParent(), name), name, owners);
+    if (!record) {
+        return 1;
+    }
+    std::fputs(task::formatTaskRecord(*record).c_str(), stdout);
+    return 0;
 }
 
 // Cancels the waiting process `pid` of this program, and nothing else.
-int cancel(pid_t pid, const std::string& lockPath) {
+int cancel(pid_t pid, const std::string& name) {
     constexpr auto waitLimit = std::chrono::seconds(2);
-    switch (cancelWaitingProcess(pid, lockPath, waitLimit)) {
+    const uid_t owner = ::geteuid();
+    // A folder that is missing, or not this user's alone, holds no task of this user's.
+    const int folder = task::openTrustedFolder(taskFolderPath(taskFolderParent(), name),
+                                               std::span<const uid_t>(&owner, 1));
+    const CancelOutcome outcome = cancelWaitingProcess(pid, folder, name, waitLimit);
+    if (folder >= 0) {
+        ::close(folder);
+    }
+    switch (outcome) {
     case CancelOutcome::Cancelled:
         return 0;
     case CancelOutcome::NoSuchProcess:
@@ -164,6 +284,10 @@ int main(int argc, char** argv) {
     // Whatever the caller ignored or blocked would reach the waiting process and its programs.
     resetSignalHandling();
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::string name = executableFileName(argc > 0 ? argv[0] : nullptr);
+    if (args.size() == 1 && args[0] == "--show") {
+        return show(name);
+    }
     const std::optional<pid_t> cancelPid = parseCancelArguments(args);
     const std::optional<Request> request = parseArguments(args);
     if (!request && !cancelPid) {
@@ -174,9 +298,8 @@ int main(int argc, char** argv) {
         return refuse(prefixed("must be run as root"), 1);
     }
 #endif
-    const std::string lockPath = taskLockPath(executableFileName(argc > 0 ? argv[0] : nullptr));
     if (cancelPid) {
-        return cancel(*cancelPid, lockPath);
+        return cancel(*cancelPid, name);
     }
     switch (classifyStamp(request->stamp)) {
     case LocalTime::Unique:
@@ -198,16 +321,22 @@ int main(int argc, char** argv) {
         return refuse(prefixed("that time is already past"), 1);
     }
 
+    const std::string folderPath = taskFolderPath(taskFolderParent(), name);
+    const TaskFolder folder = makeTaskFolder(folderPath);
+    if (folder.fd < 0) {
+        return refuse(prefixed(folder.error), 1);
+    }
     // Taken before the fork and shared with the child, so that two starts can never both win;
     // it is released when the waiting process ends, however it ends.
-    const TaskLock lock = takeTaskLock(lockPath);
+    const TaskLock lock = takeTaskLock(folder.fd);
     if (lock.state == TaskLock::State::Busy) {
         return refuse(prefixed("a task is already scheduled") +
                           (lock.holder > 0 ? " (pid " + std::to_string(lock.holder) + ")" : ""),
                       1);
     }
     if (lock.state == TaskLock::State::Failed) {
-        return refuse(prefixed("cannot take the task lock " + lockPath), 1);
+        return refuse(
+            prefixed("cannot take the task lock " + folderPath + "/" + task::taskLockFileName), 1);
     }
 
     int readyPipe[2];
@@ -221,15 +350,22 @@ int main(int argc, char** argv) {
     }
     if (child == 0) {
         ::close(readyPipe[0]);
-        becomeWaitingProcess(*request, *deadline, readyPipe[1], lock.fd);
+        becomeWaitingProcess(*request, *deadline, readyPipe[1], lock.fd, folder.fd, name);
     }
     ::close(readyPipe[1]);
     // Recorded here rather than by the child, so that the holder is known from the first moment.
-    recordLockHolder(lock.fd, child);
-    const bool ready = waitUntilReady(child, readyPipe[0]);
+    if (!recordLockHolder(lock.fd, child)) {
+        ::kill(child, SIGKILL);
+        while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        return refuse(
+            prefixed("cannot write the task lock " + folderPath + "/" + task::taskLockFileName), 1);
+    }
+    const std::optional<std::string> failure = waitUntilReady(child, readyPipe[0]);
     ::close(readyPipe[0]);
-    if (!ready) {
-        return refuse(prefixed("the waiting process did not start"), 1);
+    if (failure) {
+        return refuse(prefixed(failure->empty() ? "the waiting process did not start" : *failure),
+                      1);
     }
     std::printf("%s: [pid %ld]\n", programName.data(), static_cast<long>(child));
     return 0;

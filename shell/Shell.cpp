@@ -268,12 +268,17 @@ std::optional<std::string> readCommandOutputWithin(const std::string& commandLin
 
 std::int64_t findScheduledTaskPid(const std::string& probeCommand,
                                   std::chrono::milliseconds limit) {
-    const std::optional<std::string> listing = readCommandOutputWithin(probeCommand, limit);
+    return probeScheduledTask(probeCommand, limit).pid;
+}
+
+ProbeResult probeScheduledTask(const std::string& probeCommand, std::chrono::milliseconds limit) {
+    std::optional<std::string> listing = readCommandOutputWithin(probeCommand, limit);
     if (!listing) {
-        return 0;
+        return {};
     }
     const std::string_view text = *listing;
-    return leadingInteger(text.substr(0, text.find(probeSeparator)));
+    const std::int64_t pid = leadingInteger(text.substr(0, text.find(probeSeparator)));
+    return {pid, std::move(*listing)};
 }
 
 std::string shellQuote(std::string_view text) {

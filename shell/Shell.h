@@ -52,6 +52,17 @@ std::optional<std::string> readCommandOutputWithin(const std::string& commandLin
 std::int64_t findScheduledTaskPid(const std::string& probeCommand,
                                   std::chrono::milliseconds limit = probeTimeLimit);
 
+/// What the scheduled-task probe found: the pid as findScheduledTaskPid reads it (0 for none) and
+/// the whole output it was read from, for the task it may describe.
+struct ProbeResult {
+    std::int64_t pid = 0;
+    std::string output;
+};
+
+/// Runs the probe as findScheduledTaskPid does, keeping its output.
+ProbeResult probeScheduledTask(const std::string& probeCommand,
+                               std::chrono::milliseconds limit = probeTimeLimit);
+
 /// `text` quoted for /bin/sh so that it stands as one word, whatever it holds.
 std::string shellQuote(std::string_view text);
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <sys/types.h>
 
 namespace zarn {
 
@@ -16,12 +15,12 @@ struct SystemCommands {
     /// `/sbin/shutdown` is the waiting process; the probe takes any process whose name holds
     /// "shutdown".
     static SystemCommands forMacOS();
-    /// `helperPath` is the waiting process; the probe matches its file name exactly (as the kernel
-    /// keeps it, at most 15 characters) and counts only a live process with the effective uid
-    /// `owner` whose executable, where it can be read, is the helper (also once replaced on disk),
-    /// so no other program and no other user's process is ever taken for the task. Cancelling goes
-    /// through the helper itself (`<helper> -c <pid>`), which signals only its own waiting process.
-    static SystemCommands forLinux(const std::string& helperPath, uid_t owner = 0);
+    /// `helperPath` is the waiting process. The probe is `<helper> --show`, which prints the
+    /// helper's root-owned task record (pid first) only while the process it names lives, so no
+    /// other program and no other user's process is ever taken for the task. Cancelling goes
+    /// through the helper itself (`<helper> -c <pid>`), which signals only the process that its
+    /// record names.
+    static SystemCommands forLinux(const std::string& helperPath);
     /// macOS: forMacOS(). Linux: the helper beside the running executable, else in
     /// ../libexec/zarn/ from it, else where `cmake --install` put it.
     static SystemCommands forThisSystem();

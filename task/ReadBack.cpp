@@ -1,4 +1,7 @@
+// The macOS read-back of a waiting /sbin/shutdown: its command line, from ps.
 #include "task/TaskLine.h"
+
+#ifdef __APPLE__
 
 #include <cstdio>
 #include <fcntl.h>
@@ -26,7 +29,6 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
     return parts;
 }
 
-#ifdef __APPLE__
 // `ps -o args=` prints the arguments joined by blanks, then a newline; /sbin/shutdown and its
 // arguments hold no blank.
 std::optional<std::string> commandLineOf(std::int64_t pid) {
@@ -47,33 +49,6 @@ std::optional<std::string> commandLineOf(std::int64_t pid) {
     return text;
 }
 constexpr char argumentSeparator = ' ';
-#else
-// /proc/<pid>/cmdline holds each argument followed by a NUL.
-std::optional<std::string> commandLineOf(std::int64_t pid) {
-    const std::string path = "/proc/" + std::to_string(pid) + "/cmdline";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    std::string text(commandLineLimit + 1, '\0');
-    std::size_t filled = 0;
-    while (filled < text.size()) {
-        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
-        if (got <= 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
-    text.resize(filled);
-    if (text.empty() || text.size() > commandLineLimit || text.back() != '\0') {
-        return std::nullopt;
-    }
-    text.pop_back();
-    return text;
-}
-constexpr char argumentSeparator = '\0';
-#endif
 
 } // namespace
 
@@ -90,3 +65,5 @@ std::optional<ScheduledTask> readScheduledTask(std::int64_t pid) {
 }
 
 } // namespace zarn::task
+
+#endif

@@ -51,7 +51,7 @@ LocalTime classifyStamp(std::string_view stamp);
 /// deadlineFromStamp reads back; empty outside the years 2000 to 2099.
 std::string stampFromInstant(Instant instant);
 
-/// The task a waiting process carries in its command line.
+/// What waits and when: the task of a waiting process.
 struct ScheduledTask {
     Action action;
     std::string stamp;
@@ -62,9 +62,11 @@ struct ScheduledTask {
 /// nothing when the arguments are not a task line or the stamp names no time.
 std::optional<ScheduledTask> taskFromCommandLine(std::span<const std::string_view> argv);
 
-/// The task of the waiting process `pid`, read from its command line (/proc/<pid>/cmdline on
-/// Linux, `ps -o args= -p <pid>` on macOS). Nothing when the process is gone, its command line
-/// cannot be read, or it is no task line.
+#ifdef __APPLE__
+/// The task of the waiting process `pid`, read from its command line with
+/// `ps -o args= -p <pid>`. Nothing when the process is gone, its command line cannot be read, or
+/// it is no task line. (On Linux the task comes from the helper's task record instead.)
 std::optional<ScheduledTask> readScheduledTask(std::int64_t pid);
+#endif
 
 } // namespace zarn::task

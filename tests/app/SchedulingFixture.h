@@ -1,7 +1,6 @@
 #pragma once
 
 #include "AppTestSupport.h"
-#include "helper/TaskLock.h"
 #include "shell/Shell.h"
 #include "tests/support/TestPaths.h"
 
@@ -35,7 +34,7 @@ protected:
         passwordFile = dir / "password";
         setPassword("secret");
 
-        environment.commands = SystemCommands::forLinux(helper.string(), ::geteuid());
+        environment.commands = SystemCommands::forLinux(helper.string());
         environment.commands.sudo = sudoPrefix(supportDir() + "/fake-sudo");
         environment.osVersion = [] { return OsVersion{14, 2}; };
     }
@@ -47,7 +46,8 @@ protected:
             waitGone(pid);
         }
         std::filesystem::remove_all(dir);
-        std::filesystem::remove(helper::taskLockPath(helperName));
+        // dry-shutdown's task folder, in the temporary folder.
+        std::filesystem::remove_all(std::filesystem::temp_directory_path() / helperName);
     }
 
     /// `program` as the sudo of the commands, with the fixtures' files in its environment.

@@ -578,4 +578,97 @@ TEST_F(EndTask, TheWholeCycleByWidgetEvents) {
     EXPECT_EQ(probe(), 0);
 }
 
+// The words of a shell command line that runs `command` as nobody.
+std::string asNobodyCommand(const std::vector<std::string>& prefix, const std::string& command) {
+    std::string line;
+    for (const std::string& word : prefix) {
+        line += zarn::shellQuote(word) + " ";
+    }
+    return line + command;
+}
+
+TEST_F(Scheduling, ASetuidRootImpostorUnderTheHelpersNameIsNoTaskAndAWrongPasswordIsNotStarted) {
+    const std::vector<std::string> asNobody = zarn::test::asNobody();
+    if (::geteuid() != 0 || asNobody.empty()) {
+        GTEST_SKIP() << "needs root and setpriv or runuser to run a process as nobody";
+    }
+    // A root process of the helper's name that another user started: a setuid-root program
+    // run through a file of that name.
+    std::filesystem::permissions(dir, std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    const auto elsewhere = dir / "elsewhere";
+    std::filesystem::create_directory(elsewhere);
+    std::filesystem::copy_file("/bin/sleep", elsewhere / helperName);
+    std::filesystem::permissions(elsewhere / helperName, std::filesystem::perms(04755));
+    const auto printed = zarn::readCommandOutput(zarn::runShellCommand(asNobodyCommand(
+        asNobody, zarn::shellQuote((elsewhere / helperName).string()) + " 60 >/dev/null 2>&1 & "
+                                                                        "echo $!")));
+    const pid_t impostor = static_cast<pid_t>(std::stol(printed.value_or("0")));
+    ASSERT_GT(impostor, 0);
+    const auto end = [impostor] {
+        ::kill(impostor, SIGKILL);
+        waitGone(impostor);
+    };
+    const auto status = [impostor] {
+        std::ifstream in("/proc/" + std::to_string(impostor) + "/status");
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    for (int i = 0; i < 200 && status().find("Name:\t" + helperName) == std::string::npos; ++i) {
+        ::usleep(10000);
+    }
+    if (status().find("\nUid:\t65534\t0\t") == std::string::npos) {
+        end();
+        GTEST_SKIP() << "the temporary folder does not honour setuid";
+    }
+
+    EXPECT_EQ(zarn::readCommandOutput(
+                  zarn::runShellCommand(asNobodyCommand(asNobody, environment.commands.probe))),
+              "");
+    EXPECT_EQ(probe(), 0);
+    form->beginDate->setDateTime(QDateTime::currentDateTime().addSecs(3600));
+    form->enteredPassword->setText("wrong");
+    EXPECT_EQ(press(), "Shutdown/Restart/Sleep NOT started|check the entered password");
+    EXPECT_TRUE(isRunning(impostor));
+    end();
+}
+
+TEST_F(Scheduling, ATaskWhoseRecordCannotBeWrittenIsNotStartedAndLeavesNothingRunning) {
+    // A folder in the record's place: the rename onto it fails, whoever runs the helper.
+    std::filesystem::create_directories(std::filesystem::temp_directory_path() / helperName /
+                                        "task");
+    form->beginDate->setDateTime(QDateTime::currentDateTime().addSecs(3600));
+    form->enteredPassword->setText("secret");
+    EXPECT_EQ(press(), "Shutdown/Restart/Sleep NOT started|check the entered password");
+    EXPECT_EQ(sudoCalls().size(), 1u);
+    // Ended processes of earlier tests may stay as zombies where nothing reaps orphans.
+    std::istringstream named(
+        zarn::readCommandOutput(zarn::runShellCommand("pgrep -x " + helperName)).value_or(""));
+    for (std::int64_t pid = 0; named >> pid;) {
+        EXPECT_FALSE(isRunning(pid)) << pid;
+    }
+}
+
+TEST_F(EndTask, TheLineNamesTheTrueInstantAfterATimeZoneChange) {
+    zarn::Date deadline;
+    {
+        const ScopedZone tokyo("Asia/Tokyo");
+        const zarn::Date when = std::chrono::system_clock::now() + std::chrono::hours(3);
+        deadline = std::chrono::floor<std::chrono::minutes>(when);
+        const auto printed = zarn::readCommandOutput(zarn::runShellCommand(
+            zarn::shellQuote(helper.string()) + " -r " + zarn::task::stampFromInstant(when)));
+        ASSERT_NE(printed.value_or("").find("[pid "), std::string::npos);
+    }
+    const ScopedZone newYork("America/New_York");
+    const Launched app(environment);
+    const QString text = app.form.scheduledTaskField->text();
+    const QString prefix = "Restart at " + zarn::confirmationDate(deadline) + " — in ";
+    ASSERT_TRUE(text.startsWith(prefix)) << text.toStdString();
+    const QStringList left = text.mid(prefix.size()).split(' ');
+    ASSERT_EQ(left.size(), 4) << text.toStdString();
+    const auto truth = std::chrono::duration_cast<std::chrono::minutes>(
+        deadline - std::chrono::system_clock::now());
+    EXPECT_LE(std::abs(left[0].toInt() * 60 + left[2].toInt() - truth.count()), 1)
+        << text.toStdString();
+}
+
 } // namespace

@@ -1,7 +1,5 @@
 #include "tests/helper/HelperTestSupport.h"
 
-#include "helper/TaskLock.h"
-
 #include "tests/support/TestPaths.h"
 
 #include <array>
@@ -223,7 +221,7 @@ HelperCopy::HelperCopy(const std::string& program, const std::string& name) : na
 
 HelperCopy::~HelperCopy() {
     std::error_code ignored;
-    fs::remove(zarn::helper::taskLockPath(name_), ignored);
+    fs::remove_all(taskFolder(), ignored);
 }
 
 std::string uniqueName(std::string_view prefix) {

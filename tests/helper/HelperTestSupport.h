@@ -58,13 +58,18 @@ pid_t parentOf(pid_t pid);
 class HelperCopy {
 public:
     HelperCopy(const std::string& program, const std::string& name);
-    /// Removes the copy and its one-task lock file.
+    /// Removes the copy and its task folder.
     ~HelperCopy();
     HelperCopy(const HelperCopy&) = delete;
     HelperCopy& operator=(const HelperCopy&) = delete;
     std::string path() const { return (dir_.path() / name_).string(); }
     const std::string& name() const { return name_; }
     const std::filesystem::path& dir() const { return dir_.path(); }
+    /// The folder of its lock and task record: dry-shutdown's, in the temporary folder, when
+    /// ZARN_DRY_RUN_DIR is not set.
+    std::filesystem::path taskFolder() const {
+        return std::filesystem::temp_directory_path() / name_;
+    }
 
 private:
     TempDir dir_;

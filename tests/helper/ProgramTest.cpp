@@ -4,6 +4,7 @@
 
 #include "shell/Shell.h"
 #include "shell/SystemCommands.h"
+#include "task/TaskRecord.h"
 #include "tests/helper/HelperTestSupport.h"
 #include "tests/support/RunAs.h"
 
@@ -11,7 +12,9 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -112,7 +115,7 @@ TEST_F(HelperProgram, RefusesWrongUsageWithStatus64) {
         for (const auto& args : wrong) {
             const RunResult result = run(*copy, args);
             EXPECT_EQ(result.status, 64) << copy->name() << " " << ::testing::PrintToString(args);
-            EXPECT_EQ(result.err, "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid\n");
+            EXPECT_EQ(result.err, "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid | --show\n");
             EXPECT_EQ(result.out, "");
             EXPECT_TRUE(zarn::test::processesNamed(copy->name()).empty());
         }
@@ -436,6 +439,129 @@ TEST_F(HelperProgram, RefusesToRunForAnyoneButRoot) {
     const RunResult twin = asNobodyRun(dry);
     EXPECT_EQ(twin.status, 1);
     EXPECT_EQ(twin.err, "zarn-shutdown: that time is already past\n");
+}
+
+} // namespace
+
+namespace {
+
+using zarn::test::HelperCopy;
+using zarn::test::RunResult;
+
+std::string runAs(const std::vector<std::string>& prefix, const std::string& script,
+                  const std::string& arg) {
+    std::vector<std::string> args(prefix.begin() + 1, prefix.end());
+    args.insert(args.end(), {"/bin/sh", "-c", script, arg});
+    return std::to_string(zarn::test::runProgram(prefix.front(), args).status);
+}
+
+TEST_F(HelperProgram, OnlyTheOwnerWritesTheTaskFolderAndOnlyALiveRecordedTaskIsShownOrCancelled) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("dk"));
+    const pid_t task = started(run(dry, {"-r", stampIn(30min)}));
+    ASSERT_GT(task, 0);
+    const fs::path folder = dry.taskFolder();
+    for (const auto& [file, mode] :
+         {std::pair{fs::path(), 0755u}, {fs::path("lock"), 0600u}, {fs::path("task"), 0644u}}) {
+        struct stat status {};
+        ASSERT_EQ(::lstat((folder / file).c_str(), &status), 0) << file;
+        EXPECT_EQ(status.st_mode & 07777, mode) << file;
+        EXPECT_EQ(status.st_uid, ::geteuid()) << file;
+    }
+    const std::vector<std::string> nobody = zarn::test::asNobody();
+    if (::geteuid() == 0 && !nobody.empty()) {
+        // Another user can neither add a file, nor open the lock to hold it, nor start a task.
+        EXPECT_NE(runAs(nobody, ": > \"$0/planted\"", folder.string()), "0");
+        EXPECT_NE(runAs(nobody, "exec 9<\"$0/lock\"", folder.string()), "0");
+        EXPECT_NE(runAs(nobody, "exec 9>>\"$0/task\"", folder.string()), "0");
+        EXPECT_FALSE(fs::exists(folder / "planted"));
+    }
+
+    const std::string record = zarn::test::readFile(folder / "task");
+    const RunResult shown = run(dry, {"--show"});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.out, record);
+    EXPECT_EQ(shown.out.rfind(std::to_string(task) + " version=1 start=", 0), 0u) << shown.out;
+
+    // A record that does not name this very process is no task: --show is silent, -c refuses.
+    const pid_t other = zarn::test::spawnProgram("/bin/sleep", {"30"});
+    guard.add(other);
+    const auto start = record.find("start=") + 6;
+    const std::string ticks = record.substr(start, record.find(' ', start) - start);
+    const std::string later = std::to_string(std::stoull(ticks) + 1);
+    const auto otherStat = zarn::task::readProcessStat(other);
+    ASSERT_TRUE(otherStat);
+    const std::string head = std::to_string(task) + " version=1 start=" + ticks;
+    const struct {
+        std::string from, to;
+        fs::perms mode;
+    } forged[] = {
+        {"start=" + ticks, "start=" + later, fs::perms(0644)}, // pid reused
+        {head, std::to_string(other) + " version=1 start=" + std::to_string(otherStat->startTime),
+         fs::perms(0644)}, // a live process of another name
+        {"version=1", "version=2", fs::perms(0644)},
+        {"", "", fs::perms(0666)}, // others may write to it
+    };
+    for (const auto& entry : forged) {
+        std::string text = record;
+        text.replace(text.find(entry.from), entry.from.size(), entry.to);
+        std::ofstream(folder / "task", std::ios::trunc) << text;
+        fs::permissions(folder / "task", entry.mode);
+        const RunResult silent = run(dry, {"--show"});
+        EXPECT_EQ(silent.out, "") << text;
+        EXPECT_EQ(silent.status, 1) << text;
+        EXPECT_EQ(run(dry, {"-c", std::to_string(task)}).err,
+                  "zarn-shutdown: pid " + std::to_string(task) + " is not the waiting task\n")
+            << text;
+    }
+    EXPECT_FALSE(zarn::test::waitForChild(task, 0ms)) << "signalled on a forged record";
+    std::ofstream(folder / "task", std::ios::trunc) << record;
+    fs::permissions(folder / "task", fs::perms(0644));
+    EXPECT_EQ(run(dry, {"-c", std::to_string(task)}).status, 0);
+    ASSERT_TRUE(zarn::test::waitForChild(task, 5s));
+    guard.forget(task);
+    EXPECT_FALSE(fs::exists(folder / "task")) << "the record outlives its task";
+    EXPECT_EQ(run(dry, {"--show"}).out, "");
+}
+
+TEST_F(HelperProgram, RefusesAndLeavesNothingRunningWhenItsFolderLockOrRecordCannotBeUsed) {
+    const HelperCopy dry("dry-shutdown", zarn::test::uniqueName("du"));
+    const fs::path parent = scratch.path() / "run";
+    const fs::path folder = parent / dry.name();
+    const struct {
+        std::function<void()> spoil;
+        std::string refusal;
+    } cases[] = {
+        {[&] { fs::create_directory_symlink(scratch.path(), folder); },
+         "cannot use the task folder " + folder.string() + ": it is a link"},
+        {[&] { std::ofstream(folder.string()); },
+         "cannot use the task folder " + folder.string() + ": it is not a folder"},
+        {[&] {
+             fs::create_directory(folder);
+             fs::permissions(folder, fs::perms(0777));
+         },
+         "cannot use the task folder " + folder.string() + ": others may write to it"},
+        {[&] { fs::create_directories(folder / "lock"); },
+         "cannot take the task lock " + folder.string() + "/lock"},
+        {[&] { fs::create_directories(folder / "task"); },
+         "cannot write the task record " + folder.string() + "/task"},
+    };
+    for (const auto& entry : cases) {
+        fs::remove_all(parent);
+        fs::create_directories(parent);
+        entry.spoil();
+        const RunResult result =
+            zarn::test::runProgram(dry.path(), {"-h", stampIn(30min)},
+                                   {"PATH=" + emptyPath(), "ZARN_DRY_RUN_LOG=" + log(),
+                                    "ZARN_DRY_RUN_DIR=" + parent.string()});
+        EXPECT_EQ(result.status, 1) << entry.refusal;
+        EXPECT_EQ(result.err, "zarn-shutdown: " + entry.refusal + "\n");
+        EXPECT_EQ(result.out, "");
+        if (const auto pid = zarn::test::printedPid(result.out)) {
+            guard.add(*pid);
+        }
+        EXPECT_TRUE(zarn::test::processesNamed(dry.name()).empty()) << entry.refusal;
+    }
+    fs::remove_all(parent);
 }
 
 } // namespace

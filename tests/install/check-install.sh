@@ -90,7 +90,8 @@ cp "$probe" "$stage$prefix/bin/zarn-install-probe"
 out=$("$stage$prefix/bin/zarn-install-probe")
 want="shutdownProgram '$stage$prefix/libexec/zarn/zarn-shutdown'"
 grep -qxF "$want" <<<"$out" || fail "installed layout: expected '$want', got: $out"
-grep -q "^probe ps -C 'zarn-shutdown' " <<<"$out" || fail "installed layout: probe is: $out"
+want="probe '$stage$prefix/libexec/zarn/zarn-shutdown' --show"
+grep -qxF "$want" <<<"$out" || fail "installed layout: expected '$want', got: $out"
 
 # Without a helper beside it or in ../libexec/zarn, the program falls back to the compiled-in path.
 mkdir -p "$work/elsewhere/bin"

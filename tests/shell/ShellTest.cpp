@@ -1,10 +1,12 @@
 #include "shell/Shell.h"
 #include "shell/SystemCommands.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <spawn.h>
@@ -100,37 +102,41 @@ TEST(Probe, GivesZeroWhenTheCommandCannotRun) {
     EXPECT_EQ(findScheduledTaskPid("/nonexistent/program-zarn"), 0);
 }
 
-TEST(Probe, LinuxProbeFindsOnlyTheHelperByItsExactName) {
+TEST(Probe, LinuxProbeFindsTheHelpersTaskAndNoProcessThatMerelyHasItsName) {
     TempDir dir;
-    const fs::path helper = dir.path / ("zt-pr-" + std::to_string(::getpid()));
-    const fs::path lookalike = dir.path / ("zt-pr-" + std::to_string(::getpid()) + "x");
-    fs::copy_file("/bin/sleep", helper);
-    fs::copy_file("/bin/sleep", lookalike);
-    const std::string probe = zarn::SystemCommands::forLinux(helper.string(), ::geteuid()).probe;
+    TempDir folders; // dry-shutdown's task folder
+    ::setenv("ZARN_DRY_RUN_DIR", folders.path.c_str(), 1);
+    const std::string name = "zt-pr-" + std::to_string(::getpid());
+    const fs::path helper = dir.path / name;
+    fs::copy_file(zarn::test::binDir() + "/dry-shutdown", helper);
+    const std::string probe = zarn::SystemCommands::forLinux(helper.string()).probe;
 
+    TempDir elsewhere;
+    const fs::path impostor = elsewhere.path / name;
+    fs::copy_file("/bin/sleep", impostor);
+    Child stranger(impostor.string(), {name, "30"});
+    ASSERT_GT(stranger.pid, 0);
     EXPECT_EQ(findScheduledTaskPid(probe), 0);
-    Child other(lookalike.string(), {lookalike.filename().string(), "30"});
-    ASSERT_GT(other.pid, 0);
-    Child task(helper.string(), {helper.filename().string(), "30"});
-    ASSERT_GT(task.pid, 0);
-    // The name reaches the process list once exec has run.
+
+    const std::time_t later = std::time(nullptr) + 30 * 60;
+    std::tm local{};
+    char stamp[16] = {};
+    std::strftime(stamp, sizeof stamp, "%y%m%d%H%M", ::localtime_r(&later, &local));
+    const std::string printed =
+        zarn::readCommandOutput(
+            zarn::runShellCommand(zarn::shellQuote(helper.string()) + " -h " + stamp + " 2>&1"))
+            .value_or("");
+    const auto open = printed.find("[pid ");
+    ASSERT_NE(open, std::string::npos) << printed;
+    const pid_t task = std::stoi(printed.substr(open + 5));
+    EXPECT_EQ(findScheduledTaskPid(probe), task);
+    ::kill(task, SIGTERM);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (findScheduledTaskPid(probe) != task.pid && std::chrono::steady_clock::now() < until) {
+    while (findScheduledTaskPid(probe) != 0 && std::chrono::steady_clock::now() < until) {
         ::usleep(10000);
     }
-    EXPECT_EQ(findScheduledTaskPid(probe), task.pid);
-    // Not the task: one run by another user, or another program under the helper's name.
-    EXPECT_EQ(findScheduledTaskPid(
-                  zarn::SystemCommands::forLinux(helper.string(), ::geteuid() + 1).probe),
-              0);
-    TempDir elsewhere;
-    const fs::path impostor = elsewhere.path / helper.filename();
-    fs::copy_file("/bin/sleep", impostor);
-    task.end();
-    Child stranger(impostor.string(), {impostor.filename().string(), "30"});
-    ASSERT_GT(stranger.pid, 0);
-    ::usleep(100000);
     EXPECT_EQ(findScheduledTaskPid(probe), 0);
+    ::unsetenv("ZARN_DRY_RUN_DIR");
 }
 
 TEST(Probe, AProbeThatHangsGivesZeroWithinItsBoundAndLeavesNothingRunning) {
@@ -219,10 +225,10 @@ TEST(SystemCommands, BuildTheCommandLinesOfEachSystem) {
     EXPECT_EQ(mac.shutdownProgram, "/sbin/shutdown");
     EXPECT_EQ(mac.kill, "kill -sigterm");
 
-    // A path with blanks and a quote stays one word; the probe takes the kernel's 15 characters.
+    // A path with blanks and a quote stays one word; the probe is the helper's --show.
     const auto linux = zarn::SystemCommands::forLinux("/opt/my apps/it's/zarn-shutdown-longer");
     EXPECT_EQ(linux.shutdownProgram, "'/opt/my apps/it'\\''s/zarn-shutdown-longer'");
-    EXPECT_EQ(linux.probe.rfind("ps -C 'zarn-shutdown-l' -o ", 0), 0u) << linux.probe;
+    EXPECT_EQ(linux.probe, "'/opt/my apps/it'\\''s/zarn-shutdown-longer' --show");
     EXPECT_EQ(linux.kill, "'/opt/my apps/it'\\''s/zarn-shutdown-longer' -c");
     EXPECT_EQ(linux.sudo, "sudo -S -k -p ''");
 }

@@ -266,6 +266,11 @@ def cancel(g):
     status, out = g.as_alice(f"{SUDO} {HELPER} -c {pid}", "wrong " + PASSWORD, check=False)
     if status == 0 or g.task_pid() != pid:
         raise Failure(f"a wrong password: exit {status}: {out}; task now {g.task_pid() or 'gone'}")
+    return end_task(g, pid)
+
+
+def end_task(g, pid):
+    """End Task's command with the right password ends the task: nothing happens at T."""
     g.as_alice(f"{SUDO} {HELPER} -c {pid}", PASSWORD)
     if g.task_pid():
         raise Failure(f"the right password left pid {g.task_pid()}")
@@ -273,6 +278,20 @@ def cancel(g):
     if g.status() != "running" or g.event("SHUTDOWN", 0) is not None:
         raise Failure(f"the guest at T+{SLACK} s: {g.status()}")
     return f"running at T+{SLACK} s"
+
+
+def upgrade(g):
+    """The package installed again under a waiting task: the probe still finds it, End Task ends it."""
+    g.deadline = g.next_minute(40)
+    g.schedule("-h", g.deadline)
+    g.run("mount -o ro /dev/vdb /mnt/package && dpkg -i /mnt/package/zarn_*.deb >/tmp/dpkg.log "
+          "2>&1 || { cat /tmp/dpkg.log; exit 1; }; umount /mnt/package", timeout=300)
+    pid = g.task_pid()
+    exe = g.run(f"readlink /proc/{pid}/exe")[1]
+    shown = g.run(f"runuser -u alice -- {HELPER} --show")[1]
+    if "(deleted)" not in exe or shown.split()[:1] != [pid]:
+        raise Failure(f"pid {pid} runs {exe}; --show as alice: {shown!r}")
+    return "file replaced, probe found it; " + end_task(g, pid)
 
 
 def clock_jump(g):
@@ -395,6 +414,9 @@ def logout(g):
         pid = g.task_pid()
         if not pid:
             raise Failure(f"killed by {how}; journal:\n{g.journal()}")
+        cgroup = g.run(f"cat /proc/{pid}/cgroup")[1].strip()
+        if not cgroup.endswith("/zarn-shutdown.scope"):
+            raise Failure(f"after {how} the waiting process lives in {cgroup}")
         results.append(how)
         if how != "logout":
             g.run(f"kill {pid}")
@@ -407,7 +429,7 @@ def logout(g):
 # Each guest runs its scenarios in order in one boot where they do not end it.
 GUESTS = {
     "a": [install, one_task, cancel, clock_jump, warnings, power_off, restart, wake_alarm],
-    "b": [install, missed_deadline, sleep, logout],
+    "b": [install, missed_deadline, sleep, upgrade, logout],
 }
 
 

@@ -1,4 +1,5 @@
 #include "task/TaskLine.h"
+#include "task/TaskRecord.h"
 #include "tests/support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
@@ -66,12 +67,48 @@ TEST(TaskLine, ReadsTheHelpersCommandLineAndNothingElse) {
     }
 }
 
-TEST(TaskLine, AProcessWithoutATaskLineHasNoTask) {
-    // This test program's own command line is no task line; pid 0 and a negative one name none.
-    for (const std::int64_t pid : {static_cast<std::int64_t>(::getpid()), std::int64_t{0},
-                                   std::int64_t{-1}, std::int64_t{999999999}}) {
-        EXPECT_FALSE(zarn::task::readScheduledTask(pid)) << pid;
+TEST(TaskRecord, ReadsBackOnlyTheExactLineItWrites) {
+    const zarn::test::ScopedTimeZone zone("Asia/Tokyo");
+    zarn::task::TaskRecord record;
+    record.pid = 4242;
+    record.startTime = 987654321;
+    record.action = zarn::task::Action::Reboot;
+    record.stamp = "2612110802";
+    record.deadline = zarn::task::deadlineFromStamp(record.stamp).value();
+    record.uid = 1000;
+    const std::string line = zarn::task::formatTaskRecord(record);
+    // The deadline is absolute: 08:02 in Tokyo is 23:02 UTC the day before.
+    EXPECT_EQ(line, "4242 version=1 start=987654321 action=reboot stamp=2612110802 "
+                    "deadline=2026-12-10T23:02:00Z uid=1000\n");
+    {
+        const zarn::test::ScopedTimeZone elsewhere("America/New_York");
+        EXPECT_EQ(zarn::task::parseTaskRecord(line), record);
+        const auto task = zarn::task::scheduledTaskFromProbe(4242, line + "trailing output\n");
+        ASSERT_TRUE(task);
+        EXPECT_EQ(task->deadline, record.deadline);
     }
+    EXPECT_FALSE(zarn::task::scheduledTaskFromProbe(4243, line)) << "another pid";
+    const std::pair<std::string, std::string> spoilt[] = {
+        {"version=1", "version=2"},
+        {"4242 ", "04242 "},
+        {"4242 ", "-4242 "},
+        {"action=reboot", "action=halt"},
+        {"stamp=2612110802", "stamp=2613110802"},
+        {"T23:02:00Z", "T24:02:00Z"},
+        {"uid=1000", "uid=1000 extra=1"},
+        {"start=987654321", "start="},
+        {" uid", "  uid"},
+    };
+    for (const auto& [from, to] : spoilt) {
+        std::string changed = line;
+        changed.replace(changed.find(from), from.size(), to);
+        EXPECT_FALSE(zarn::task::parseTaskRecord(changed)) << changed;
+    }
+    // This very process, as the stat that -c and --show compare with the record.
+    const auto self = zarn::task::readProcessStat(::getpid());
+    ASSERT_TRUE(self);
+    EXPECT_GT(self->startTime, 0u);
+    EXPECT_FALSE(zarn::task::readProcessStat(999999999));
 }
 
 } // namespace

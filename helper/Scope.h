@@ -1,0 +1,24 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zarn::helper {
+
+/// True where systemd is the service manager (/run/systemd/system exists).
+bool systemdRuns();
+
+/// The name of the scope unit of the program called `programFileName`: `<name>.scope`, with
+/// every byte that a unit name cannot hold replaced by '_'.
+std::string scopeUnitName(std::string_view programFileName);
+
+/// Moves this process into a new transient scope unit `unitName` of the system's service manager
+/// (StartTransientUnit on the system bus, with this pid), so that it no longer belongs to the
+/// caller's login session and no logout or session kill ends it. Needs root. Waits, at most
+/// `limit` in all, until the process's cgroup is the scope's. Nothing when it is; else why not.
+std::optional<std::string> moveIntoOwnScope(const std::string& unitName,
+                                            std::chrono::milliseconds limit);
+
+} // namespace zarn::helper
