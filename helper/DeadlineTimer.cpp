@@ -110,22 +110,26 @@ WaitEnd DeadlineTimer::wait(int stopFd) const {
             }
             continue;
         }
-        std::uint64_t expirations = 0;
-        if (::read(fd_, &expirations, sizeof expirations) < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
-                continue;
-            }
-            return WaitEnd::Failed;
-        }
-        if (realTimeNow() >= deadline_) {
-            return WaitEnd::Reached;
-        }
-        // The clock was set back between the expiry and now: the one-shot timer is spent, so it
-        // is armed again for the same deadline.
-        if (!setAbsolute(fd_, deadline_)) {
-            return WaitEnd::Failed;
+        if (const std::optional<WaitEnd> end = expired()) {
+            return *end;
         }
     }
+}
+
+std::optional<WaitEnd> DeadlineTimer::expired() const {
+    std::uint64_t expirations = 0;
+    if (::read(fd_, &expirations, sizeof expirations) < 0) {
+        return errno == EINTR || errno == EAGAIN ? std::nullopt : std::optional(WaitEnd::Failed);
+    }
+    if (realTimeNow() >= deadline_) {
+        return WaitEnd::Reached;
+    }
+    // The clock was set back between the expiry and now: the one-shot timer is spent, so it is
+    // armed again for the same deadline.
+    if (!setAbsolute(fd_, deadline_)) {
+        return WaitEnd::Failed;
+    }
+    return std::nullopt;
 }
 
 int terminationSignalFd() {

@@ -35,6 +35,12 @@ public:
     /// deadline is waited for again. May be called again after Stopped.
     WaitEnd wait(int stopFd) const;
 
+    /// For a poll of one's own: becomes readable when the timer has expired; then call expired().
+    int fd() const { return fd_; }
+    /// After fd() became readable: Reached when the deadline has passed, Failed when the timer
+    /// cannot be read; nothing when the clock was set back in between (the timer is armed again).
+    std::optional<WaitEnd> expired() const;
+
     Instant deadline() const { return deadline_; }
     /// CLOCK_REALTIME_ALARM or CLOCK_REALTIME.
     clockid_t clock() const { return clock_; }

@@ -4,6 +4,7 @@
 #include "helper/Warnings.h"
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -18,22 +19,34 @@ inline constexpr std::chrono::seconds notifySendLimit{10};
 struct SendResult {
     bool sent = false;
     std::string detail;
+    std::uint32_t id = 0;
+    /// The user's choices, when the notification offers actions that the server can show.
+    ChoiceSource choices;
 };
 
-/// Sends `notification` (application "Zarn", urgency critical, no actions, the server's own
-/// expiry) through org.freedesktop.Notifications on the bus at `busAddress`, from a child
-/// process named "zarn-notify" that has first dropped every supplementary group and taken the
-/// recipient's gid and uid (where the caller is not root it keeps its own groups and can only
-/// take its own ids). The child is killed and reaped when it has not finished within `limit`
-/// or as soon as `stopFd` (-1: none) becomes readable; the stop descriptor is not read.
+/// Sends `notification` (application "Zarn", urgency critical, the server's own expiry, replacing
+/// the notification `replaces` unless 0) through org.freedesktop.Notifications on the bus at
+/// `busAddress`, from a child process named "zarn-notify" that has first dropped every
+/// supplementary group and taken the recipient's gid and uid (where the caller is not root it
+/// keeps its own groups and can only take its own ids). The child is killed and reaped when it
+/// has not reported within `limit` or as soon as `stopFd` (-1: none) becomes readable; the stop
+/// descriptor is not read. Buttons are offered only where the server lists the "actions"
+/// capability; then the child stays, listening to the server's own connection alone, and passes
+/// each button pressed on as a choice until the notification closes or the source is dropped.
 SendResult sendNotificationAs(const Recipient& recipient, const std::string& busAddress,
                               const Notification& notification, std::chrono::milliseconds limit,
-                              int stopFd);
+                              int stopFd, std::uint32_t replaces = 0);
 
-/// A WarnFunction that sends the desktop warning to `recipient` on `busAddress` within at most
-/// notifySendLimit and never past the deadline, and logs that it was sent, that it failed and why,
-/// or that there is nobody to warn (no recipient).
-WarnFunction desktopWarner(std::optional<Recipient> recipient, std::string busAddress,
-                           LogFunction log);
+/// How the waiting process reaches its user's desktop: the warnings, and the notices.
+struct DesktopNotifications {
+    WarnFunction warn;
+    NoticeFunction notify;
+};
+
+/// Warnings and notices for `recipient` on `busAddress`, each within at most notifySendLimit and
+/// never past the deadline, each replacing the one before on screen. Logs that each was sent,
+/// that it failed and why, or that there is nobody to tell (no recipient).
+DesktopNotifications desktopNotifications(std::optional<Recipient> recipient,
+                                          std::string busAddress, LogFunction log);
 
 } // namespace zarn::helper

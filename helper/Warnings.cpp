@@ -1,5 +1,7 @@
 #include "helper/Warnings.h"
 
+#include "helper/Messages.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -84,26 +86,95 @@ std::string userBusAddress(uid_t uid) {
     return "unix:path=/run/user/" + std::to_string(uid) + "/bus";
 }
 
-Notification warningFor(Action action, Instant deadline) {
-    Notification notification;
-    std::string_view happens;
+namespace {
+
+// The text with its one "%s" replaced by `time`: a translation is never used as a format.
+std::string withTime(const char* text, const std::string& time) {
+    std::string filled(text);
+    if (const std::size_t at = filled.find("%s"); at != std::string::npos) {
+        filled.replace(at, 2, time);
+    }
+    return filled;
+}
+
+const char* iconOf(Action action) {
     switch (action) {
-    case Action::PowerOff:
-        notification.icon = "system-shutdown";
-        happens = "will shut down";
-        break;
     case Action::Reboot:
-        notification.icon = "system-reboot";
-        happens = "will restart";
-        break;
+        return "system-reboot";
     case Action::Suspend:
-        notification.icon = "system-suspend";
-        happens = "will go to sleep";
+        return "system-suspend";
+    case Action::PowerOff:
         break;
     }
-    notification.summary =
-        "This computer " + std::string(happens) + " at " + formatLocal(deadline, "%H:%M");
-    notification.body = "Save your work, or open Zarn and press End Task to cancel.";
+    return "system-shutdown";
+}
+
+// Each sentence whole, per action, so that every language can order its words freely.
+const char* pick(Action action, const char* powerOff, const char* reboot, const char* suspend) {
+    return action == Action::Reboot ? reboot : action == Action::Suspend ? suspend : powerOff;
+}
+
+} // namespace
+
+Notification warningFor(Action action, Instant deadline, Offer offer) {
+    Notification notification;
+    notification.icon = iconOf(action);
+    notification.summary = withTime(pick(action, translated("This computer will shut down at %s"),
+                                         translated("This computer will restart at %s"),
+                                         translated("This computer will go to sleep at %s")),
+                                    formatLocal(deadline, "%H:%M"));
+    const char* plainBody =
+        translated("Save your work, or open Zarn and press End Task to cancel.");
+    switch (offer) {
+    case Offer::Nothing:
+        notification.body = plainBody;
+        break;
+    case Offer::CancelOrPostpone:
+        notification.body =
+            translated("Save your work. You can cancel it here, or postpone it by 10 minutes.");
+        break;
+    case Offer::Cancel:
+        notification.body =
+            translated("Save your work. You can cancel it here; it cannot be postponed again.");
+        break;
+    }
+    if (offer != Offer::Nothing) {
+        notification.actions.emplace_back(cancelActionKey, translated("Cancel"));
+        notification.bodyWithoutActions = plainBody;
+    }
+    if (offer == Offer::CancelOrPostpone) {
+        notification.actions.emplace_back(postponeActionKey, translated("Postpone 10 minutes"));
+    }
+    return notification;
+}
+
+Notification noticeFor(Notice notice, Action action, Instant deadline) {
+    Notification notification;
+    notification.icon = iconOf(action);
+    const std::string time = formatLocal(deadline, "%H:%M");
+    switch (notice) {
+    case Notice::Skipped:
+        notification.summary = withTime(pick(action, translated("Did not shut down at %s"),
+                                             translated("Did not restart at %s"),
+                                             translated("Did not go to sleep at %s")),
+                                        time);
+        notification.body = translated("The computer was asleep or off at that time.");
+        break;
+    case Notice::Cancelled:
+        notification.summary = withTime(pick(action, translated("The shutdown at %s is cancelled"),
+                                             translated("The restart at %s is cancelled"),
+                                             translated("Going to sleep at %s is cancelled")),
+                                        time);
+        notification.body = translated("Nothing will happen at that time.");
+        break;
+    case Notice::Postponed:
+        notification.summary = withTime(pick(action, translated("The shutdown is postponed to %s"),
+                                             translated("The restart is postponed to %s"),
+                                             translated("Going to sleep is postponed to %s")),
+                                        time);
+        notification.body = translated("You will be warned again before then.");
+        break;
+    }
     return notification;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "helper/Request.h"
+#include "helper/Task.h"
 
 #include <chrono>
 #include <optional>
@@ -8,13 +9,15 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace zarn::helper {
 
-/// How long before the deadline the waiting process warns: five minutes and one minute.
-inline constexpr std::chrono::seconds defaultWarningOffsets[] = {std::chrono::seconds(300),
-                                                                 std::chrono::seconds(60)};
+/// How long before the deadline the waiting process warns: an hour (only for a task scheduled
+/// longer ahead than that), five minutes and one minute.
+inline constexpr std::chrono::seconds defaultWarningOffsets[] = {
+    std::chrono::seconds(3600), std::chrono::seconds(300), std::chrono::seconds(60)};
 
 /// The instants `deadline - offset` that lie strictly after `now`, earliest first, each once.
 /// Offsets of zero or less are ignored, so nothing is ever due at or after the deadline.
@@ -39,14 +42,26 @@ std::optional<Recipient> recipientFrom(const char* uidText, const char* gidText)
 /// "unix:path=/run/user/<uid>/bus", the session bus of a logged-in user.
 std::string userBusAddress(uid_t uid);
 
-/// The texts of one desktop warning.
+/// The texts of one desktop notification, in the language of the helper's messages.
 struct Notification {
     std::string icon;    ///< a name from the standard icon theme
     std::string summary; ///< "This computer will shut down at 15:30"
     std::string body;
+    /// The buttons: key ("cancel", "postpone") and label, in that order.
+    std::vector<std::pair<std::string, std::string>> actions;
+    /// The body instead, where the server cannot show the buttons; empty: the same body.
+    std::string bodyWithoutActions;
 };
 
-/// The warning that `action` is taken at `deadline`, whose local time is given as HH:MM.
-Notification warningFor(Action action, Instant deadline);
+/// The keys of the two actions a warning can offer.
+inline constexpr std::string_view cancelActionKey = "cancel";
+inline constexpr std::string_view postponeActionKey = "postpone";
+
+/// The warning that `action` is taken at `deadline`, whose local time is given as HH:MM, with the
+/// buttons and the hint that `offer` calls for.
+Notification warningFor(Action action, Instant deadline, Offer offer = Offer::Nothing);
+
+/// The notice of a task skipped, cancelled or postponed (to `deadline`), without buttons.
+Notification noticeFor(Notice notice, Action action, Instant deadline);
 
 } // namespace zarn::helper

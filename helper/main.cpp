@@ -7,13 +7,14 @@
 // Built a second time as dry-shutdown (ZARN_DRY_RUN), which records the action in
 // $ZARN_DRY_RUN_LOG instead of taking it, runs for any user, keeps its folder in
 // $ZARN_DRY_RUN_DIR (else the temporary folder) and never asks for a scope unit; for tests it
-// also takes its warning offsets from $ZARN_DRY_WARN_SECONDS and its bus from
-// $DBUS_SESSION_BUS_ADDRESS.
+// also takes its warning offsets from $ZARN_DRY_WARN_SECONDS, the length of a postpone from
+// $ZARN_DRY_POSTPONE_SECONDS and its bus from $DBUS_SESSION_BUS_ADDRESS.
 
 #include "helper/Actions.h"
 #include "helper/Cancel.h"
 #include "helper/DeadlineTimer.h"
 #include "helper/Detach.h"
+#include "helper/Messages.h"
 #include "helper/Notify.h"
 #include "helper/Request.h"
 #include "helper/Scope.h"
@@ -116,6 +117,7 @@ bool report(int fd, std::string_view text) {
     ::_exit(1);
 }
 
+// `stamp` names the minute acted on, the postponed one included.
 bool takeAction(Action action, const std::string& stamp) {
 #ifdef ZARN_DRY_RUN
     const char* logPath = std::getenv("ZARN_DRY_RUN_LOG");
@@ -126,13 +128,19 @@ bool takeAction(Action action, const std::string& stamp) {
 #endif
 }
 
-// The plan of warnings before `deadline`, and how each goes to the user behind sudo.
-WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
+// How the warnings and notices reach the user behind sudo, and when the warnings come.
+struct Warnings {
+    DesktopNotifications desktop;
+    WarningPlan plan;
+};
+
+Warnings planWarnings(Instant deadline, const LogFunction& log) {
     const std::optional<Recipient> recipient =
         recipientFrom(std::getenv("SUDO_UID"), std::getenv("SUDO_GID"));
     std::vector<std::chrono::seconds> offsets(std::begin(defaultWarningOffsets),
                                               std::end(defaultWarningOffsets));
     std::string busAddress = recipient ? userBusAddress(recipient->uid) : std::string();
+    std::chrono::milliseconds postponeBy = postponeStep;
 #ifdef ZARN_DRY_RUN
     if (const char* text = std::getenv("ZARN_DRY_WARN_SECONDS")) {
         if (const auto parsed = parseWarningOffsets(text)) {
@@ -142,6 +150,11 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
                 std::string("ZARN_DRY_WARN_SECONDS is not a list of seconds: ") + text);
         }
     }
+    if (const char* text = std::getenv("ZARN_DRY_POSTPONE_SECONDS")) {
+        if (const auto parsed = parseWarningOffsets(text); parsed && parsed->size() == 1) {
+            postponeBy = parsed->front();
+        }
+    }
     if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
         busAddress = address;
     }
@@ -149,15 +162,29 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
     if (!recipient) {
         log(LOG_WARNING, "SUDO_UID/SUDO_GID name no user to warn; no desktop warnings");
     }
-    return {warningInstants(std::chrono::system_clock::now(), deadline, offsets),
-            desktopWarner(recipient, busAddress, log)};
+    Warnings warnings{desktopNotifications(recipient, busAddress, log), {}};
+    warnings.plan.instants = warningInstants(std::chrono::system_clock::now(), deadline, offsets);
+    warnings.plan.warn = warnings.desktop.warn;
+    warnings.plan.notify = warnings.desktop.notify;
+    warnings.plan.postponeBy = postponeBy;
+    warnings.plan.user = recipient ? "uid " + std::to_string(recipient->uid) : "the user";
+    return warnings;
+}
+
+// The texts of the notifications in the user's language, where sudo passed it on and a
+// catalogue of it is installed; else English.
+void useTheUsersLanguage() {
+    if (const auto language = messageLanguage(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                                              std::getenv("LC_MESSAGES"), std::getenv("LANG"))) {
+        useMessageLanguage(*language, ZARN_LOCALE_DIR);
+    }
 }
 
 // The child: becomes the waiting process, moves into a scope unit of its own where systemd
 // runs, writes the task record into the folder `folderFd` and tells the parent through `readyFd`
 // once its timer is armed and the record is written; or tells why it cannot. Lives until the task
-// ends, holding the one-task lock `lockFd` all along (it is never closed: it goes with the
-// process), and removes the record at its end. Never returns.
+// ends, holding the one-task lock `lockFd` all along; at the end it removes the record, lets the
+// lock go and then tells the user of a skipped or cancelled task. Never returns.
 [[noreturn]] void becomeWaitingProcess(const Request& request, Instant deadline, int readyFd,
                                        int lockFd, int folderFd, const std::string& name) {
     const int keep[] = {readyFd, lockFd, folderFd};
@@ -166,6 +193,7 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
         ::_exit(1);
     }
     const int ready = (*kept)[0];
+    const int lock = (*kept)[1];
     const int folder = (*kept)[2];
     // The name --show and -c look for, whatever the path the program was started through.
     ::prctl(PR_SET_NAME, name.c_str(), 0, 0, 0);
@@ -206,12 +234,31 @@ WarningPlan planWarnings(Instant deadline, const LogFunction& log) {
         task::removeTaskRecord(folder);
         ::_exit(1);
     }
-    const WarningPlan warnings = planWarnings(deadline, systemLog());
+    useTheUsersLanguage();
+    Warnings warnings = planWarnings(deadline, systemLog());
+    warnings.plan.wakeForLastWarning = request.action != Action::Suspend;
+    // A postpone is real once the record names the new deadline: the form and --show follow it.
+    warnings.plan.postpone = [&record, folder](Instant later) {
+        task::TaskRecord moved = record;
+        moved.deadline = std::chrono::floor<std::chrono::seconds>(later);
+        moved.stamp = task::stampFromInstant(later);
+        if (!task::writeTaskRecord(folder, moved)) {
+            return false;
+        }
+        record = moved;
+        return true;
+    };
     const Outcome outcome = runTask(
         request.action, *timer, terminated,
-        [&request](Action action) { return takeAction(action, request.stamp); }, systemLog(),
-        warnings);
+        [&record](Action action) { return takeAction(action, record.stamp); }, systemLog(),
+        warnings.plan);
     task::removeTaskRecord(folder);
+    // The task is over for everyone from here: the next may be scheduled while the user is told.
+    ::close(lock);
+    if (outcome == Outcome::Missed || outcome == Outcome::Cancelled) {
+        warnings.desktop.notify(outcome == Outcome::Missed ? Notice::Skipped : Notice::Cancelled,
+                                request.action, record.deadline, -1);
+    }
     ::closelog();
     const bool failed = outcome == Outcome::ActionFailed || outcome == Outcome::WaitFailed;
     ::_exit(failed ? 1 : 0);

@@ -111,6 +111,33 @@ TEST(Catalogues, TranslateEverySourceTextAndKeepItsMarks) {
     }
 }
 
+// The helper's gettext catalogues, merged with its sources into copies as `make translations`
+// does: every text translated, none fuzzy or left over, every %s kept (msgfmt --check).
+TEST(Catalogues, TheHelperTranslatesEveryNotificationText) {
+    const QTemporaryDir folder;
+    const QDir shipped(QStringLiteral(ZARN_RESOURCES_DIR "/translations/helper"));
+    QStringList languages;
+    for (const QString& name : shipped.entryList({QStringLiteral("*.po")}, QDir::Files)) {
+        languages << name.chopped(3);
+        QFile::copy(shipped.filePath(name), folder.filePath(name));
+    }
+    EXPECT_EQ(languages, shippedLanguages);
+    const QStringList update{"-DCATALOGUE_DIR=" + folder.path(), "-P",
+                             ZARN_UPDATE_HELPER_CATALOGUES};
+    ASSERT_EQ(QProcess::execute(ZARN_CMAKE, update), 0);
+    for (const QString& language : languages) {
+        const QString catalogue = folder.filePath(language + ".po");
+        QProcess msgfmt;
+        msgfmt.start(ZARN_MSGFMT, {"--check", "--statistics", "-o", "/dev/null", catalogue});
+        msgfmt.waitForFinished();
+        const QString statistics = QString::fromUtf8(msgfmt.readAllStandardError()) +
+                                   (contentsOf(catalogue).contains("\n#~") ? "obsolete" : "");
+        static const QRegularExpression onlyTranslated(R"(^[1-9]\d* translated messages?\.\n$)");
+        EXPECT_TRUE(msgfmt.exitCode() == 0 && onlyTranslated.match(statistics).hasMatch())
+            << language.toStdString() << ": " << statistics.toStdString();
+    }
+}
+
 TEST(Catalogues, TheCheckFindsWhatLreleaseWouldNotUse) {
     const QByteArray german = RefreshedCatalogues().catalogue(QStringLiteral("de"));
     struct Case {

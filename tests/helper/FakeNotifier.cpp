@@ -1,28 +1,69 @@
-// fake-notifier RECORD [--silent]: a stand-in for the desktop's notification service on the bus
-// at $DBUS_SESSION_BUS_ADDRESS. Owns org.freedesktop.Notifications, answers Notify with id 1
-// (with --silent it never answers) and appends one line per call to RECORD:
-//   app<TAB>replaces<TAB>icon<TAB>summary<TAB>body<TAB>actions<TAB>urgency<TAB>expire<TAB>uid
-// where uid is the caller's as the bus daemon knows it. Creates RECORD.ready once it owns the
-// name. Ends on SIGTERM, when the bus goes away, or after two minutes at most.
+// fake-notifier RECORD [--silent] [--no-actions] [--invoke KEY] [--invoke-from-other KEY] [--times]
+//               [--lifetime SECONDS]
+// A stand-in for the desktop's notification service on the bus at $DBUS_SESSION_BUS_ADDRESS.
+// Owns org.freedesktop.Notifications; GetCapabilities lists "body" and "actions" ("body" only
+// with --no-actions); Notify answers with the ids 1, 2, 3... (a known replaces_id keeps its id;
+// with --silent it never answers) and appends one line per call to RECORD:
+//   app<TAB>replaces<TAB>icon<TAB>summary<TAB>body<TAB>keys<TAB>urgency<TAB>expire<TAB>uid
+// where keys are the offered action keys joined by ',' and uid is the caller's as the bus daemon
+// knows it; --times adds <TAB> and the time of the call in ms since the epoch.
+//   --invoke KEY: 300 ms after the first Notify that offers KEY, the user "clicks" it: the signals
+//     ActionInvoked(id, KEY), then NotificationClosed(id, 2), from the name's owner. Once only.
+//   --invoke-from-other KEY: 300 ms after every Notify that offers KEY, ActionInvoked(id, KEY)
+//     from a second connection that does not own the name, once sent to the caller and once
+//     broadcast. A client that checks the sender ignores both.
+// Creates RECORD.ready once it owns the name. Ends on SIGTERM, when the bus goes away, or after
+// --lifetime seconds (120 unless given).
 
 #include <systemd/sd-bus.h>
+#include <systemd/sd-event.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <list>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-std::string recordPath;
-bool silent = false;
+constexpr const char* serviceName = "org.freedesktop.Notifications"; // also the interface
+constexpr const char* path = "/org/freedesktop/Notifications";
+constexpr std::uint64_t clickDelayUs = 300'000;
+
+struct Options {
+    std::string record;
+    bool silent = false;
+    bool actions = true;
+    std::string invoke;          // empty: never
+    std::string invokeFromOther; // empty: never
+    bool times = false;
+    unsigned lifetime = 120;
+};
+
+Options options;
+sd_bus* owner = nullptr; // the connection that owns the name
+sd_bus* other = nullptr; // the second connection, for --invoke-from-other only
+std::uint32_t lastId = 0;
+bool invoked = false;
+
+// A signal due 300 ms after a Notify.
+struct Click {
+    std::uint32_t id;
+    std::string key;
+    std::string caller; // the Notify caller's unique name
+    bool fromOther;
+};
+std::list<Click> clicks; // kept for the program's life: the timers point into it
 
 bool appendLine(const std::string& line) {
-    const int fd = ::open(recordPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = ::open(options.record.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         return false;
     }
@@ -48,6 +89,57 @@ long callerUid(sd_bus* bus, const char* sender) {
     return result;
 }
 
+// ActionInvoked(id, key) from `bus`, to `destination` or (nullptr) to everyone listening.
+int sendActionInvoked(sd_bus* bus, const char* destination, std::uint32_t id,
+                      const std::string& key) {
+    sd_bus_message* signal = nullptr;
+    int r = sd_bus_message_new_signal(bus, &signal, path, serviceName, "ActionInvoked");
+    if (r >= 0 && destination != nullptr) {
+        r = sd_bus_message_set_destination(signal, destination);
+    }
+    if (r >= 0) {
+        r = sd_bus_message_append(signal, "us", id, key.c_str());
+    }
+    if (r >= 0) {
+        r = sd_bus_send(bus, signal, nullptr);
+    }
+    sd_bus_message_unref(signal);
+    return r;
+}
+
+int onClick(sd_event_source*, std::uint64_t, void* userdata) {
+    const Click& click = *static_cast<const Click*>(userdata);
+    if (click.fromOther) {
+        sendActionInvoked(other, click.caller.c_str(), click.id, click.key);
+        sendActionInvoked(other, nullptr, click.id, click.key);
+        return 0;
+    }
+    sendActionInvoked(owner, nullptr, click.id, click.key);
+    const std::uint32_t dismissed = 2;
+    sd_bus_emit_signal(owner, path, serviceName, "NotificationClosed", "uu", click.id, dismissed);
+    return 0;
+}
+
+void scheduleClick(sd_bus_message* message, std::uint32_t id, const std::string& key,
+                   bool fromOther) {
+    const char* caller = sd_bus_message_get_sender(message);
+    Click& click = clicks.emplace_back(Click{id, key, caller != nullptr ? caller : "", fromOther});
+    sd_event_add_time_relative(sd_bus_get_event(owner), nullptr, CLOCK_MONOTONIC, clickDelayUs, 0,
+                               onClick, &click);
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) {
+        text += (text.empty() ? "" : ",") + item;
+    }
+    return text;
+}
+
+bool offers(const std::vector<std::string>& keys, const std::string& key) {
+    return std::ranges::find(keys, key) != keys.end();
+}
+
 int onNotify(sd_bus_message* message, void*, sd_bus_error*) {
     const char* app = nullptr;
     std::uint32_t replaces = 0;
@@ -58,13 +150,16 @@ int onNotify(sd_bus_message* message, void*, sd_bus_error*) {
     if (r < 0) {
         return r;
     }
-    int actions = 0;
+    // The actions come as pairs: key, label.
+    std::vector<std::string> keys;
     if ((r = sd_bus_message_enter_container(message, 'a', "s")) < 0) {
         return r;
     }
     const char* action = nullptr;
-    while ((r = sd_bus_message_read(message, "s", &action)) > 0) {
-        ++actions;
+    for (bool isKey = true; (r = sd_bus_message_read(message, "s", &action)) > 0; isKey = !isKey) {
+        if (isKey) {
+            keys.emplace_back(action);
+        }
     }
     if (r < 0 || (r = sd_bus_message_exit_container(message)) < 0) {
         return r;
@@ -101,60 +196,121 @@ int onNotify(sd_bus_message* message, void*, sd_bus_error*) {
         return r;
     }
     const long uid = callerUid(sd_bus_message_get_bus(message), sd_bus_message_get_sender(message));
-    const std::string line = std::string(app) + '\t' + std::to_string(replaces) + '\t' + icon +
-                             '\t' + summary + '\t' + body + '\t' + std::to_string(actions) + '\t' +
-                             urgency + '\t' + std::to_string(expire) + '\t' + std::to_string(uid) +
-                             '\n';
-    appendLine(line);
-    if (silent) {
+    std::string line = std::string(app) + '\t' + std::to_string(replaces) + '\t' + icon + '\t' +
+                       summary + '\t' + body + '\t' + joined(keys) + '\t' + urgency + '\t' +
+                       std::to_string(expire) + '\t' + std::to_string(uid);
+    if (options.times) {
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        line += '\t' +
+                std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    }
+    appendLine(line + '\n');
+
+    const std::uint32_t id = replaces != 0 && replaces <= lastId ? replaces : ++lastId;
+    if (!options.invoke.empty() && !invoked && offers(keys, options.invoke)) {
+        invoked = true;
+        scheduleClick(message, id, options.invoke, false);
+    }
+    if (!options.invokeFromOther.empty() && offers(keys, options.invokeFromOther)) {
+        scheduleClick(message, id, options.invokeFromOther, true);
+    }
+    if (options.silent) {
         return 1; // handled, never answered: the caller runs into its time-out
     }
-    return sd_bus_reply_method_return(message, "u", static_cast<std::uint32_t>(1));
+    return sd_bus_reply_method_return(message, "u", id);
+}
+
+int onGetCapabilities(sd_bus_message* message, void*, sd_bus_error*) {
+    if (options.actions) {
+        return sd_bus_reply_method_return(message, "as", 2, "body", "actions");
+    }
+    return sd_bus_reply_method_return(message, "as", 1, "body");
 }
 
 const sd_bus_vtable notificationsVtable[] = {
     SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("GetCapabilities", "", "as", onGetCapabilities, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("Notify", "susssasa{sv}i", "u", onNotify, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_VTABLE_END};
+
+bool parseOptions(int argc, char** argv) {
+    if (argc < 2 || argv[1][0] == '-') {
+        return false;
+    }
+    options.record = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (option == "--silent") {
+            options.silent = true;
+        } else if (option == "--no-actions") {
+            options.actions = false;
+        } else if (option == "--times") {
+            options.times = true;
+        } else if (option == "--invoke" && hasValue) {
+            options.invoke = argv[++i];
+        } else if (option == "--invoke-from-other" && hasValue) {
+            options.invokeFromOther = argv[++i];
+        } else if (option == "--lifetime" && hasValue) {
+            char* end = nullptr;
+            const unsigned long seconds = std::strtoul(argv[++i], &end, 10);
+            if (*end != '\0' || seconds == 0 || seconds > 86400) {
+                return false;
+            }
+            options.lifetime = static_cast<unsigned>(seconds);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+int onLifetimeOver(sd_event_source* source, std::uint64_t, void*) {
+    return sd_event_exit(sd_event_source_get_event(source), 0);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: fake-notifier RECORD [--silent]\n");
+    if (!parseOptions(argc, argv)) {
+        std::fprintf(stderr, "usage: fake-notifier RECORD [--silent] [--no-actions] [--invoke KEY] "
+                             "[--invoke-from-other KEY] [--times] [--lifetime SECONDS]\n");
         return 64;
     }
-    recordPath = argv[1];
-    silent = argc > 2 && std::strcmp(argv[2], "--silent") == 0;
     std::signal(SIGTERM, SIG_DFL);
-    sd_bus* bus = nullptr;
-    if (sd_bus_open_user(&bus) < 0) {
+    sd_event* event = nullptr;
+    if (sd_event_default(&event) < 0 || sd_bus_open_user(&owner) < 0 ||
+        (!options.invokeFromOther.empty() && sd_bus_open_user(&other) < 0)) {
         std::fprintf(stderr, "fake-notifier: no bus\n");
         return 1;
     }
+    for (sd_bus* connection : {owner, other}) {
+        if (connection != nullptr && (sd_bus_attach_event(connection, event, 0) < 0 ||
+                                      sd_bus_set_exit_on_disconnect(connection, 1) < 0)) {
+            std::fprintf(stderr, "fake-notifier: no event loop\n");
+            return 1;
+        }
+    }
     sd_bus_slot* slot = nullptr;
-    if (sd_bus_add_object_vtable(bus, &slot, "/org/freedesktop/Notifications",
-                                 "org.freedesktop.Notifications", notificationsVtable,
-                                 nullptr) < 0 ||
-        sd_bus_request_name(bus, "org.freedesktop.Notifications", 0) < 0) {
+    if (sd_bus_add_object_vtable(owner, &slot, path, serviceName, notificationsVtable, nullptr) <
+            0 ||
+        sd_bus_request_name(owner, serviceName, 0) < 0) {
         std::fprintf(stderr, "fake-notifier: cannot own the name\n");
         return 1;
     }
-    if (!appendLine("") || ::close(::open((recordPath + ".ready").c_str(),
+    if (!appendLine("") || ::close(::open((options.record + ".ready").c_str(),
                                           O_WRONLY | O_CREAT | O_CLOEXEC, 0644)) != 0) {
         return 1;
     }
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (std::chrono::steady_clock::now() < giveUp) {
-        const int r = sd_bus_process(bus, nullptr);
-        if (r < 0) {
-            break; // the bus is gone
-        }
-        if (r == 0 && sd_bus_wait(bus, 1000000) < 0) {
-            break;
-        }
+    if (sd_event_add_time_relative(event, nullptr, CLOCK_MONOTONIC,
+                                   std::uint64_t{options.lifetime} * 1'000'000, 0, onLifetimeOver,
+                                   nullptr) < 0) {
+        return 1;
     }
+    sd_event_loop(event);
     sd_bus_slot_unref(slot);
-    sd_bus_flush_close_unref(bus);
+    sd_bus_flush_close_unref(owner);
+    sd_bus_flush_close_unref(other);
+    sd_event_unref(event);
     return 0;
 }

@@ -6,11 +6,13 @@
 #include "helper/Notify.h"
 #include "helper/Task.h"
 #include "helper/Warnings.h"
+#include "task/TaskRecord.h"
 #include "tests/helper/HelperTestSupport.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/eventfd.h>
@@ -94,11 +96,9 @@ private:
 // The stand-in notification service on `bus`, recording the calls it gets.
 class Notifier {
 public:
-    Notifier(const PrivateBus& bus, bool silent = false) {
+    Notifier(const PrivateBus& bus, std::vector<std::string> options = {}) {
         std::vector<std::string> args{record().string()};
-        if (silent) {
-            args.push_back("--silent");
-        }
+        args.insert(args.end(), options.begin(), options.end());
         const pid_t pid = zarn::test::spawnProgram(zarn::test::binDir() + "/fake-notifier", args,
                                                    {"DBUS_SESSION_BUS_ADDRESS=" + bus.address()});
         if (pid > 0) {
@@ -157,10 +157,10 @@ std::vector<pid_t> leftSenders() {
 }
 
 // The line the stand-in service records for one call.
-std::string recordedCall(const std::string& icon, const std::string& summary, uid_t uid) {
-    return "Zarn\t0\t" + icon + "\t" + summary +
-           "\tSave your work, or open Zarn and press End Task to cancel.\t0\t2\t-1\t" +
-           std::to_string(uid);
+std::string recordedCall(const Notification& sent, uid_t uid, const std::string& keys = "",
+                         unsigned replaces = 0) {
+    return "Zarn\t" + std::to_string(replaces) + "\t" + sent.icon + "\t" + sent.summary + "\t" +
+           sent.body + "\t" + keys + "\t2\t-1\t" + std::to_string(uid);
 }
 
 TEST(WarningSchedule, FiveAndOneMinuteBeforeOnlyWhileStillAhead) {
@@ -257,11 +257,12 @@ TEST(WarnedTask, WarnsAtEachInstantInTurnThenActs) {
     const auto timer = DeadlineTimer::arm(deadline, false);
     ASSERT_TRUE(timer);
     const WarningPlan plan{{start + 100ms, start + 300ms},
-                           [&](Action action, Instant warnedDeadline, int stopFd) {
+                           [&](Action action, Instant warnedDeadline, Offer, int stopFd) {
                                EXPECT_EQ(action, Action::Reboot);
                                EXPECT_EQ(warnedDeadline, deadline);
                                EXPECT_EQ(stopFd, -1);
                                events.push_back({"warn", Clock::now()});
+                               return ChoiceSource();
                            }};
     const Outcome outcome = runTask(
         Action::Reboot, *timer, -1,
@@ -288,8 +289,10 @@ TEST(WarnedTask, AWarningReachedTooLateOrAfterTheDeadlineIsSkipped) {
     const Instant start = Clock::now();
     const auto timer = DeadlineTimer::arm(start + 200ms, false);
     ASSERT_TRUE(timer);
-    const WarningPlan plan{{start - 31s, start - 1s},
-                           [&](Action, Instant, int) { warned.push_back(Clock::now()); }};
+    const WarningPlan plan{{start - 31s, start - 1s}, [&](Action, Instant, Offer, int) {
+                               warned.push_back(Clock::now());
+                               return ChoiceSource();
+                           }};
     int acted = 0;
     EXPECT_EQ(
         runTask(
@@ -310,7 +313,10 @@ TEST(WarnedTask, AWarningReachedTooLateOrAfterTheDeadlineIsSkipped) {
     EXPECT_EQ(runTask(
                   Action::PowerOff, *pastTimer, -1, [&](Action) { return ++acted > 0; }, log.log(),
                   WarningPlan{{deadline - 3s},
-                              [&](Action, Instant, int) { warned.push_back(Clock::now()); }}),
+                              [&](Action, Instant, Offer, int) {
+                                  warned.push_back(Clock::now());
+                                  return ChoiceSource();
+                              }}),
               Outcome::Acted);
     EXPECT_TRUE(warned.empty());
     EXPECT_EQ(acted, 2);
@@ -327,10 +333,13 @@ TEST(WarnedTask, SigtermCancelsBeforeAndDuringAWarning) {
         const auto timer = DeadlineTimer::arm(Clock::now() + 20s, false);
         ASSERT_TRUE(timer);
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_EQ(
-            runTask(Action::Suspend, *timer, stop.fd, act, log.log(),
-                    WarningPlan{{Clock::now() + 10s}, [&](Action, Instant, int) { ++warnings; }}),
-            Outcome::Cancelled);
+        EXPECT_EQ(runTask(Action::Suspend, *timer, stop.fd, act, log.log(),
+                          WarningPlan{{Clock::now() + 10s},
+                                      [&](Action, Instant, Offer, int) {
+                                          ++warnings;
+                                          return ChoiceSource();
+                                      }}),
+                  Outcome::Cancelled);
         EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
         EXPECT_EQ(warnings, 0);
     }
@@ -342,15 +351,88 @@ TEST(WarnedTask, SigtermCancelsBeforeAndDuringAWarning) {
         ASSERT_TRUE(timer);
         EXPECT_EQ(runTask(Action::Suspend, *timer, stop.fd, act, log.log(),
                           WarningPlan{{start + 50ms, start + 100ms},
-                                      [&](Action, Instant, int stopFd) {
+                                      [&](Action, Instant, Offer, int stopFd) {
                                           EXPECT_EQ(stopFd, stop.fd);
                                           ++warnings;
                                           stop.raise();
+                                          return ChoiceSource();
                                       }}),
                   Outcome::Cancelled);
         EXPECT_EQ(warnings, 1);
     }
     EXPECT_EQ(acted, 0);
+}
+
+// A warning whose user has already answered `choice`.
+ChoiceSource answeredWith(char choice) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0 || ::write(fds[1], &choice, 1) != 1) {
+        return {};
+    }
+    ::close(fds[1]);
+    return ChoiceSource(fds[0], 0);
+}
+
+TEST(WarnedTask, TheUsersChoiceCancelsOrPostponesSixTimesAtMost) {
+    const struct {
+        const char* name;
+        char choice;
+        bool recordMoves;
+        Outcome outcome;
+        int postpones;
+    } cases[] = {
+        {"cancel", cancelChoice, true, Outcome::Cancelled, 0},
+        {"postpone at every warning", postponeChoice, true, Outcome::Acted, postponeLimit},
+        {"the record cannot move", postponeChoice, false, Outcome::Acted, 0},
+        {"no such choice", 'x', true, Outcome::Acted, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogRecorder log;
+        const Instant deadline = Clock::now() + 150ms;
+        const auto timer = DeadlineTimer::arm(deadline, false);
+        ASSERT_TRUE(timer);
+        std::vector<Offer> offers;
+        std::vector<Instant> moves;
+        int notices = 0;
+        WarningPlan plan{{deadline - 100ms}, [&](Action, Instant, Offer offer, int) {
+                             offers.push_back(offer);
+                             return answeredWith(c.choice);
+                         }};
+        plan.postpone = [&](Instant later) {
+            moves.push_back(later);
+            return c.recordMoves;
+        };
+        plan.notify = [&](Notice notice, Action, Instant, int) {
+            notices += notice == Notice::Postponed ? 1 : 100;
+        };
+        plan.postponeBy = 100ms;
+        std::optional<Instant> actedAt;
+        const auto act = [&](Action) {
+            actedAt = Clock::now();
+            return true;
+        };
+        EXPECT_EQ(runTask(Action::PowerOff, *timer, -1, act, log.log(), plan), c.outcome);
+        const Instant last = deadline + c.postpones * 100ms;
+        EXPECT_EQ(actedAt.has_value(), c.outcome == Outcome::Acted);
+        if (actedAt) {
+            EXPECT_GE(*actedAt, last);
+            EXPECT_LT(*actedAt, last + 90ms);
+        }
+        EXPECT_EQ(notices, c.postpones);
+        if (c.recordMoves && !moves.empty()) {
+            EXPECT_EQ(moves.back(), last);
+        }
+        // Each warning offers both buttons until the sixth postpone, then Cancel alone.
+        std::vector<Offer> expected(c.postpones + 1, Offer::CancelOrPostpone);
+        if (c.postpones == postponeLimit) {
+            expected.back() = Offer::Cancel;
+            EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const LogLine& l) {
+                return l.message.find("refused") != std::string::npos;
+            }));
+        }
+        EXPECT_EQ(offers, expected);
+    }
 }
 
 TEST(DesktopWarning, SendsOneNotifyFromAProcessWithTheRecipientsIds) {
@@ -361,11 +443,11 @@ TEST(DesktopWarning, SendsOneNotifyFromAProcessWithTheRecipientsIds) {
     LogRecorder log;
     const Recipient recipient = testRecipient();
     const Instant deadline = Clock::now() + 30s;
-    desktopWarner(recipient, bus.address(), log.log())(Action::Reboot, deadline, -1);
+    desktopNotifications(recipient, bus.address(), log.log())
+        .warn(Action::Reboot, deadline, Offer::Nothing, -1);
 
-    EXPECT_EQ(notifier.calls(),
-              std::vector<std::string>{recordedCall(
-                  "system-reboot", warningFor(Action::Reboot, deadline).summary, recipient.uid)});
+    EXPECT_EQ(notifier.calls(), std::vector<std::string>{recordedCall(
+                                    warningFor(Action::Reboot, deadline), recipient.uid)});
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].priority, LOG_INFO);
     EXPECT_EQ(log.lines[0].message, "warning of reboot at " + describeInstant(deadline) +
@@ -400,7 +482,8 @@ TEST(DesktopWarning, FailsQuicklyAndLogsWithoutABusOrAService) {
     const TempDir nowhere;
     const std::string noBus = "unix:path=" + (nowhere.path() / "no-bus").string();
     auto started = std::chrono::steady_clock::now();
-    desktopWarner(recipient, noBus, log.log())(Action::PowerOff, Clock::now() + 30s, -1);
+    desktopNotifications(recipient, noBus, log.log())
+        .warn(Action::PowerOff, Clock::now() + 30s, Offer::Nothing, -1);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].priority, LOG_WARNING);
@@ -423,8 +506,8 @@ TEST(DesktopWarning, FailsQuicklyAndLogsWithoutABusOrAService) {
 
 TEST(DesktopWarning, NobodyToWarnIsLogged) {
     LogRecorder log;
-    desktopWarner(std::nullopt, "unix:path=/nonexistent", log.log())(Action::PowerOff,
-                                                                     Clock::now() + 30s, -1);
+    desktopNotifications(std::nullopt, "unix:path=/nonexistent", log.log())
+        .warn(Action::PowerOff, Clock::now() + 30s, Offer::Nothing, -1);
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].priority, LOG_WARNING);
     EXPECT_NE(log.lines[0].message.find("no user to warn"), std::string::npos);
@@ -433,11 +516,12 @@ TEST(DesktopWarning, NobodyToWarnIsLogged) {
 TEST(DesktopWarning, AServiceThatNeverAnswersCannotHoldUpTheDeadlineOrACancel) {
     const PrivateBus bus;
     ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
-    const Notifier notifier(bus, true);
+    const Notifier notifier(bus, {"--silent"});
     ASSERT_TRUE(notifier.ready());
     LogRecorder log;
     const Instant deadline = Clock::now() + 1500ms;
-    desktopWarner(testRecipient(), bus.address(), log.log())(Action::PowerOff, deadline, -1);
+    desktopNotifications(testRecipient(), bus.address(), log.log())
+        .warn(Action::PowerOff, deadline, Offer::Nothing, -1);
     const Instant returned = Clock::now();
     EXPECT_LT(returned, deadline + 300ms);
     EXPECT_GE(returned, deadline - 300ms);
@@ -498,9 +582,9 @@ TEST(WarnedProgram, WarnsThreeSecondsBeforeTheMinuteThenActsOnIt) {
             "dry-shutdown", zarn::test::uniqueName(scenario.name)));
         logs.push_back((scratch.path() / (std::string(scenario.name) + ".log")).string());
         std::vector<std::string> environment = scenario.environment;
-        environment.insert(environment.end(),
-                           {"PATH=" + (scratch.path() / "empty").string(),
-                            "ZARN_DRY_RUN_LOG=" + logs.back(), "ZARN_DRY_WARN_SECONDS=3"});
+        environment.insert(environment.end(), {"PATH=" + (scratch.path() / "empty").string(),
+                                               "ZARN_DRY_RUN_LOG=" + logs.back(),
+                                               "ZARN_DRY_WARN_SECONDS=3", "LC_ALL=C"});
         const auto result =
             zarn::test::runProgram(copies.back()->path(), {"-h", stamp}, environment);
         ASSERT_EQ(result.status, 0) << scenario.name << ": " << result.err;
@@ -528,10 +612,10 @@ TEST(WarnedProgram, WarnsThreeSecondsBeforeTheMinuteThenActsOnIt) {
     ASSERT_TRUE(notified);
     EXPECT_GE(*notified, minute - 3s);
     EXPECT_LT(*notified, minute - 1s);
-    // One call, from the scenario with both a user and a bus.
-    EXPECT_EQ(notifier.calls(),
-              std::vector<std::string>{recordedCall(
-                  "system-shutdown", warningFor(Action::PowerOff, minute).summary, recipient.uid)});
+    // One call, from the scenario with both a user and a bus; the last minutes offer buttons.
+    EXPECT_EQ(notifier.calls(), std::vector<std::string>{recordedCall(
+                                    warningFor(Action::PowerOff, minute, Offer::CancelOrPostpone),
+                                    recipient.uid, "cancel,postpone")});
     for (std::size_t i = 0; i < logs.size(); ++i) {
         SCOPED_TRACE(scenarios[i].name);
         ASSERT_TRUE(acted[i]);
@@ -543,6 +627,99 @@ TEST(WarnedProgram, WarnsThreeSecondsBeforeTheMinuteThenActsOnIt) {
         guard.forget(pids[i]);
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
     }
+    EXPECT_TRUE(leftSenders().empty());
+}
+
+TEST(WarnedProgram, OnlyTheServersButtonsCancelOrPostpone) {
+    ASSERT_TRUE(zarn::test::becomeSubreaper());
+    const TempDir scratch;
+    const Recipient recipient = testRecipient();
+    constexpr auto never = -1s;
+    const struct {
+        const char* name;
+        std::vector<std::string> notifier;
+        std::chrono::seconds actsAfterTheMinute;
+    } scenarios[] = {
+        {"bc", {"--invoke", "cancel"}, never},
+        {"bp", {"--invoke", "postpone"}, 60s},
+        {"bo", {"--invoke-from-other", "cancel"}, 0s},
+        {"bn", {"--no-actions"}, 0s},
+    };
+    const auto now = Clock::now();
+    auto minute = std::chrono::ceil<std::chrono::minutes>(now);
+    if (minute - now < 6s) {
+        minute += 1min;
+    }
+    const std::string stamp = zarn::test::stampOf(minute);
+    std::vector<std::unique_ptr<PrivateBus>> buses;
+    std::vector<std::unique_ptr<Notifier>> notifiers;
+    std::vector<std::unique_ptr<zarn::test::HelperCopy>> copies;
+    std::vector<std::vector<std::string>> environments;
+    ProcessGuard guard;
+    for (const auto& scenario : scenarios) {
+        buses.push_back(std::make_unique<PrivateBus>());
+        ASSERT_FALSE(buses.back()->address().empty()) << "dbus-daemon did not start";
+        notifiers.push_back(std::make_unique<Notifier>(*buses.back(), scenario.notifier));
+        ASSERT_TRUE(notifiers.back()->ready());
+        copies.push_back(std::make_unique<zarn::test::HelperCopy>(
+            "dry-shutdown", zarn::test::uniqueName(scenario.name)));
+        environments.push_back({"SUDO_UID=" + std::to_string(recipient.uid),
+                                "SUDO_GID=" + std::to_string(recipient.gid),
+                                "DBUS_SESSION_BUS_ADDRESS=" + buses.back()->address(),
+                                "ZARN_DRY_RUN_LOG=" + (scratch.path() / scenario.name).string(),
+                                "ZARN_DRY_WARN_SECONDS=3", "ZARN_DRY_POSTPONE_SECONDS=60",
+                                "LC_ALL=C"});
+        const auto result =
+            zarn::test::runProgram(copies.back()->path(), {"-h", stamp}, environments.back());
+        ASSERT_EQ(result.status, 0) << scenario.name << ": " << result.err;
+        const auto pid = zarn::test::printedPid(result.out);
+        ASSERT_TRUE(pid) << result.out;
+        guard.add(*pid);
+    }
+    const auto acted = [&](std::size_t i) {
+        return zarn::test::readFile(scratch.path() / scenarios[i].name);
+    };
+    const auto shown = [&](std::size_t i) {
+        return zarn::task::parseTaskRecord(
+            zarn::test::runProgram(copies[i]->path(), {"--show"}, environments[i]).out);
+    };
+    const Notification warning = warningFor(Action::PowerOff, minute, Offer::CancelOrPostpone);
+    const std::string uid = std::to_string(recipient.uid);
+    std::this_thread::sleep_until(minute + 1500ms);
+    for (std::size_t i = 0; i < std::size(scenarios); ++i) {
+        SCOPED_TRACE(scenarios[i].name);
+        EXPECT_EQ(acted(i),
+                  scenarios[i].actsAfterTheMinute == 0s ? "poweroff " + stamp + "\n" : "");
+        EXPECT_EQ(shown(i).has_value(), scenarios[i].actsAfterTheMinute > 0s);
+    }
+    EXPECT_EQ(notifiers[0]->calls(),
+              (std::vector<std::string>{
+                  recordedCall(warning, recipient.uid, "cancel,postpone"),
+                  recordedCall(noticeFor(Notice::Cancelled, Action::PowerOff, minute),
+                               recipient.uid, "", 1)}));
+    EXPECT_EQ(notifiers[2]->calls(),
+              std::vector<std::string>{recordedCall(warning, recipient.uid, "cancel,postpone")});
+    EXPECT_EQ(notifiers[3]->calls(),
+              std::vector<std::string>{recordedCall(
+                  warningFor(Action::PowerOff, minute, Offer::Nothing), recipient.uid)});
+
+    // Postponed: the record names the new minute, the twin acts on it, and warns again first.
+    const Instant later = minute + 60s;
+    const auto record = shown(1);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->deadline, later);
+    EXPECT_EQ(record->stamp, zarn::test::stampOf(later));
+    std::this_thread::sleep_until(later - 1s);
+    EXPECT_EQ(acted(1), "");
+    std::this_thread::sleep_until(later + 1500ms);
+    EXPECT_EQ(acted(1), "poweroff " + zarn::test::stampOf(later) + "\n");
+    EXPECT_EQ(notifiers[1]->calls(),
+              (std::vector<std::string>{
+                  recordedCall(warning, recipient.uid, "cancel,postpone"),
+                  recordedCall(noticeFor(Notice::Postponed, Action::PowerOff, later), recipient.uid,
+                               "", 1),
+                  recordedCall(warningFor(Action::PowerOff, later, Offer::CancelOrPostpone),
+                               recipient.uid, "cancel,postpone", 1)}));
     EXPECT_TRUE(leftSenders().empty());
 }
 

@@ -38,7 +38,8 @@ expected=$(printf '%s\n' \
   "$prefix/libexec/zarn/zarn-shutdown" \
   "$prefix/share/applications/zarn.desktop" \
   "$prefix/share/icons/hicolor/scalable/apps/zarn.svg" \
-  "$prefix/share/metainfo/zarn.metainfo.xml" | sort)
+  "$prefix/share/metainfo/zarn.metainfo.xml" \
+  $(printf "$prefix/share/locale/%s/LC_MESSAGES/zarn.mo " de es fr it ja pl pt_BR zh_CN) | sort)
 actual=$(cd "$stage" && find . ! -type d | sed 's|^\.||' | sort)
 if [ "$expected" != "$actual" ]; then
   fail "installed files differ from the expected layout"
