@@ -1,14 +1,16 @@
 #include "app/AppDelegate.h"
 
 #include "app/VersionCheck.h"
-#include "dates/DateUtilities.h"
+#include "dates/DateFormatter.h"
 #include "ui_AboutPanel.h"
 
 #include <QKeySequence>
+#include <QLocale>
 #include <QMainWindow>
 #include <QShortcut>
 #include <QSysInfo>
 #include <QTimer>
+#include <chrono>
 
 namespace zarn {
 
@@ -48,11 +50,15 @@ void AppDelegate::buildSplashWnd() {
 #endif
     aboutUi_->ccnEmail->setText(tr("Email:") + QLatin1Char(' ') +
                                 QString::fromUtf8(build::ContactEmailAddress));
-    // The year is read at every opening, so a panel opened after New Year shows the new one. The
-    // notice is a legal text set by the build, and stays as it is written.
-    aboutUi_->copyright->setText(QString::fromUtf8(build::CopyrightPrefix) +
-                                 QString::fromStdString(dates::currentYear()) + QLatin1Char(' ') +
-                                 QString::fromUtf8(build::VendorName));
+    // The year is read at every opening, so a panel opened after New Year shows the new one, and
+    // in the calendar of the form's dates, so the screen shows one calendar. The notice is a legal
+    // text set by the build, and stays as it is written.
+    dates::DateFormatter year(displayCalendar(QLocale()));
+    year.setDateFormat("yyyy");
+    aboutUi_->copyright->setText(
+        QString::fromUtf8(build::CopyrightPrefix) +
+        QString::fromStdString(year.stringFromDate(std::chrono::system_clock::now())) +
+        QLatin1Char(' ') + QString::fromUtf8(build::VendorName));
 
     splashWindow_->show();
     splashWindow_->raise();

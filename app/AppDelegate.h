@@ -5,12 +5,14 @@
 #include "shell/SystemCommands.h"
 #include "task/TaskLine.h"
 
+#include <QCalendar>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
 
 class QAbstractButton;
+class QLocale;
 class QMainWindow;
 class QTimer;
 class QWidget;
@@ -36,7 +38,16 @@ std::optional<task::Action> actionOfTag(int tag);
 /// The task choice's tag of `action`.
 int tagOfAction(task::Action action);
 
-/// `date` as "MMM dd, yyyy, h:mm a" in the user's locale, e.g. "Jan 05, 2025, 3:30 PM".
+/// The calendar of every date the application shows to a user of `locale`, the date picker's
+/// and the texts' alike: the region's own where Qt has it (Solar Hijri in Iran and Afghanistan,
+/// the civil Islamic calendar in Saudi Arabia), else the Gregorian one, also where the region
+/// prefers another that Qt lacks (Thailand's Buddhist calendar).
+dates::Calendar displayCalendar(const QLocale& locale);
+/// `calendar` as Qt's; invalid when this Qt was built without it.
+QCalendar qtCalendar(dates::Calendar calendar);
+
+/// `date` as "MMM dd, yyyy, h:mm a" in the user's locale and displayCalendar(), e.g. "Jan 05, 2025,
+/// 3:30 PM".
 QString confirmationDate(Date date);
 
 /// The text that confirms a scheduled task: the label of the task with tag `tag` (1 shut down,

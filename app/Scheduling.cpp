@@ -99,8 +99,44 @@ int tagOfAction(task::Action action) {
     return 1;
 }
 
+QCalendar qtCalendar(dates::Calendar calendar) {
+    switch (calendar) {
+    case dates::Calendar::Gregorian:
+        break;
+    case dates::Calendar::Persian:
+        return QCalendar(QCalendar::System::Jalali);
+    case dates::Calendar::IslamicCivil:
+        return QCalendar(QCalendar::System::IslamicCivil);
+    }
+    return QCalendar(QCalendar::System::Gregorian);
+}
+
+dates::Calendar displayCalendar(const QLocale& locale) {
+    // Qt does not say which calendar a locale uses, and ICU would use the region's preferred one
+    // for the texts. These are the regions whose preferred calendar (CLDR's, which ICU follows)
+    // is not the Gregorian one; the language does not change it.
+    dates::Calendar wanted = dates::Calendar::Gregorian;
+    switch (locale.territory()) {
+    case QLocale::Iran:
+    case QLocale::Afghanistan:
+        wanted = dates::Calendar::Persian;
+        break;
+    case QLocale::SaudiArabia:
+        // Umm al-Qura there, which Qt lacks; the civil calendar is its arithmetic form, and
+        // differs from it by a day at times, so the texts must not take ICU's default either.
+        wanted = dates::Calendar::IslamicCivil;
+        break;
+    default:
+        // Thailand prefers the Buddhist calendar, which Qt lacks.
+        break;
+    }
+    // A Qt built without that calendar leaves both sides Gregorian.
+    return qtCalendar(wanted).isValid() ? wanted : dates::Calendar::Gregorian;
+}
+
 QString confirmationDate(Date date) {
-    dates::DateFormatter formatter;
+    // In the picker's calendar, not the locale's own, so that the screen shows one calendar.
+    dates::DateFormatter formatter(displayCalendar(QLocale()));
     formatter.setDateFormat("MMM dd, yyyy, h:mm a");
     // The picker and the helper read local time through the C library; the text must agree.
     formatter.matchLocalTimeAt(date);
@@ -115,8 +151,10 @@ QString confirmationText(int tag, Date date) {
 
 void AppDelegate::setUpDatePicker() {
     QDateTimeEdit* picker = ui_->beginDate;
-    // The user's own date and time format, with the year in full: the picker runs to 2099.
     const QLocale locale;
+    // Before anything makes the pop-up, which takes the calendar at that moment and keeps it.
+    picker->setCalendar(qtCalendar(displayCalendar(locale)));
+    // The user's own date and time format, with the year in full: the picker runs to 2099.
     QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
     if (!dateFormat.contains(QStringLiteral("yyyy"))) {
         dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));

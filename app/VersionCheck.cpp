@@ -10,10 +10,12 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStringDecoder>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace zarn {
 
@@ -27,15 +29,14 @@ struct VersionCheck {
     Q_DECLARE_TR_FUNCTIONS(VersionCheck)
 };
 
-} // namespace
+// What a read came to; `ok` only for a 2xx answer within the limits, in time.
+struct Outcome {
+    bool ok = false;
+    QByteArray body;
+};
 
-std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
-    const QUrl target(url, QUrl::StrictMode);
-    if (!target.isValid() || target.host().isEmpty() ||
-        (target.scheme() != QLatin1String("http") && target.scheme() != QLatin1String("https"))) {
-        return std::nullopt;
-    }
-
+// Reads `target` with a network manager of the calling thread, giving up after `timeoutMs`.
+Outcome fetchHere(const QUrl& target, int timeoutMs) {
     QNetworkAccessManager manager;
     QNetworkRequest request(target);
     // Redirects are followed, but never from https to http: a version file fetched securely
@@ -69,32 +70,98 @@ std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
     });
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &loop, giveUp);
-
     if (!reply->isFinished()) {
-        // Only the wait shows the busy cursor: the alerts that follow it take input.
-        const BusyCursor busy;
-        deadline.start(std::max(timeoutMs, 0));
-        // The windows go on painting while the request runs, but take no input: the caller
-        // expects to be blocked like any other synchronous read.
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        deadline.start(timeoutMs);
+        loop.exec();
     }
     if (failed || reply->error() != QNetworkReply::NoError) {
-        return std::nullopt;
+        return {};
     }
     // An error page is not a version file; Qt reports only some statuses as errors.
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status < 200 || status > 299) {
+        return {};
+    }
+    QByteArray body = reply->readAll();
+    if (body.size() > maxBodyBytes) {
+        return {};
+    }
+    return {true, std::move(body)};
+}
+
+// Reads that outlived their caller's limit. Each ends a few seconds later at most; those still
+// running when the application ends are waited for, so that none runs while Qt is torn down.
+QList<QThread*>& lingeringReads() {
+    static QList<QThread*> threads;
+    return threads;
+}
+
+void waitForLingeringReads() {
+    for (QThread* thread : std::exchange(lingeringReads(), {})) {
+        thread->wait();
+        delete thread;
+    }
+}
+
+} // namespace
+
+std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
+    const QUrl target(url, QUrl::StrictMode);
+    if (!target.isValid() || target.host().isEmpty() ||
+        (target.scheme() != QLatin1String("http") && target.scheme() != QLatin1String("https"))) {
         return std::nullopt;
     }
-    const QByteArray body = reply->readAll();
-    if (body.size() > maxBodyBytes) {
+    const int limit = std::max(timeoutMs, 0);
+
+    // The read runs on a thread of its own, and this one only waits for it. Qt's network thread
+    // can be busy for seconds with a flood of headers, and a network manager that is destroyed
+    // waits up to five seconds for it: here that would break the time limit and keep the windows
+    // from painting. Past the limit the read is left to end by itself.
+    auto outcome = std::make_shared<Outcome>();
+    QThread* worker =
+        QThread::create([target, limit, outcome] { *outcome = fetchHere(target, limit); });
+    bool finished = false;
+    QEventLoop loop;
+    QObject::connect(worker, &QThread::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    {
+        // Only the wait shows the busy cursor: the alerts that follow it take input.
+        const BusyCursor busy;
+        worker->start();
+        deadline.start(limit);
+        // The windows go on painting while the request runs, but take no input: the caller
+        // expects to be blocked like any other synchronous read.
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!finished) {
+        [[maybe_unused]] static const bool waitedForAtExit = [] {
+            qAddPostRoutine(waitForLingeringReads);
+            return true;
+        }();
+        lingeringReads().append(worker);
+        QObject::connect(worker, &QThread::finished, worker, [worker] {
+            lingeringReads().removeOne(worker);
+            worker->deleteLater();
+        });
+        return std::nullopt;
+    }
+    worker->wait();
+    delete worker;
+    if (!outcome->ok) {
         return std::nullopt;
     }
     // Stateless: a sequence cut off at the end counts as an error, not as pending input. A
     // leading byte order mark is a signature, not part of the text, and is dropped.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(body);
+    QString text = decoder.decode(outcome->body);
     if (decoder.hasError()) {
         return std::nullopt;
     }
@@ -114,8 +181,8 @@ QString bundleShortVersion() {
 }
 
 void checkForNewVersion(const QString& versionFileUrl, const QString& runningVersion,
-                        const QString& productWebPageUrl) {
-    const std::optional<QString> fetched = fetchURLString(versionFileUrl);
+                        const QString& productWebPageUrl, int timeoutMs) {
+    const std::optional<QString> fetched = fetchURLString(versionFileUrl, timeoutMs);
     if (!fetched) {
         showModalAlert(1, VersionCheck::tr("Version check failed."),
                        VersionCheck::tr("The Zarn web site could not be contacted."),

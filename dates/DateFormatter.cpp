@@ -103,6 +103,18 @@ struct DateFormatter::Impl {
         }
     }
 
+    /// `locale` with the calendar it names (or its region's), in the user's time zone.
+    static std::unique_ptr<Impl> in(const icu::Locale& locale) {
+        UErrorCode status = U_ZERO_ERROR;
+        // The locale may name its calendar (th_TH@calendar=buddhist).
+        std::unique_ptr<icu::Calendar> calendar(
+            icu::Calendar::createInstance(icu::TimeZone::createDefault(), locale, status));
+        if (U_FAILURE(status)) {
+            calendar.reset();
+        }
+        return std::make_unique<Impl>(locale, std::move(calendar));
+    }
+
     void applyStyles() {
         if (dateStyle == Style::None && timeStyle == Style::None) {
             format.reset();
@@ -114,16 +126,31 @@ struct DateFormatter::Impl {
     }
 };
 
-DateFormatter::DateFormatter() {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale locale = icu::Locale::getDefault();
-    // The locale may name its calendar (th_TH@calendar=buddhist).
-    std::unique_ptr<icu::Calendar> calendar(
-        icu::Calendar::createInstance(icu::TimeZone::createDefault(), locale, status));
-    if (U_FAILURE(status)) {
-        calendar.reset();
+namespace {
+
+const char* calendarKeyword(Calendar calendar) {
+    switch (calendar) {
+    case Calendar::Gregorian:
+        break;
+    case Calendar::Persian:
+        return "persian";
+    case Calendar::IslamicCivil:
+        return "islamic-civil";
     }
-    impl_ = std::make_unique<Impl>(locale, std::move(calendar));
+    return "gregorian";
+}
+
+} // namespace
+
+DateFormatter::DateFormatter() : impl_(Impl::in(icu::Locale::getDefault())) {}
+
+DateFormatter::DateFormatter(Calendar calendar) {
+    // As a keyword of the locale, the calendar also chooses the month and era names that the
+    // patterns show, not only the arithmetic.
+    icu::Locale locale = icu::Locale::getDefault();
+    UErrorCode status = U_ZERO_ERROR;
+    locale.setKeywordValue("calendar", calendarKeyword(calendar), status);
+    impl_ = Impl::in(locale);
 }
 
 DateFormatter::DateFormatter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

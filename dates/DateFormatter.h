@@ -14,6 +14,9 @@ using Date = std::chrono::system_clock::time_point;
 
 namespace dates {
 
+/// The calendars a formatter can be asked for by name, whatever the locale's own calendar is.
+enum class Calendar { Gregorian, Persian, IslamicCivil };
+
 /// Turns dates into text and back, in the locale, calendar and time zone that were the user's
 /// when it was made. Patterns are Unicode (UTS #35) date patterns; all text is UTF-8.
 class DateFormatter {
@@ -23,6 +26,9 @@ public:
     /// The user's current default locale (with the calendar it names) and time zone, read now;
     /// with neither pattern nor styles set it formats every date as "".
     DateFormatter();
+    /// The user's current default locale (its language, digits and patterns) and time zone, read
+    /// now, but dates in `calendar` instead of the locale's own.
+    explicit DateFormatter(Calendar calendar);
     /// en_US_POSIX, Gregorian, the user's time zone: for stamps that programs read.
     static DateFormatter posix();
 

@@ -1,6 +1,8 @@
 #include "task/TaskLine.h"
 
+#include <algorithm>
 #include <ctime>
+#include <set>
 #include <vector>
 
 namespace zarn::task {
@@ -49,10 +51,22 @@ std::optional<Fields> localFields(std::time_t seconds) {
                   local.tm_min};
 }
 
+// The C library's UTC offset at `seconds`, in seconds east of UTC.
+std::optional<long> offsetAt(std::time_t seconds) {
+    std::tm local{};
+    if (::localtime_r(&seconds, &local) == nullptr) {
+        return std::nullopt;
+    }
+    return local.tm_gmtoff;
+}
+
 // Every instant whose local time is `fields`, earliest first; nothing when the fields name no
-// date and time of the calendar. UTC offsets lie within ±14 h and are whole quarter hours, so
-// the candidates are the fields read as UTC, moved by each such offset; asking the C library
-// about each one finds both instants of a repeated time, and none of a skipped one.
+// date and time of the calendar. An instant t has that local time exactly when t plus the offset
+// at t is the fields read as UTC, so each offset the zone uses nearby gives one candidate, which
+// holds when the zone has that very offset there: both instants of a repeated time hold, none of
+// a skipped one. The offsets are read from the zone rather than assumed, since a POSIX TZ may give
+// any offset below 25 h, to the second: every hour across 26 h either side of the fields read as
+// UTC, so every offset in force for an hour or more around the candidates is found.
 std::optional<std::vector<std::time_t>> localInstants(const Fields& fields) {
     std::tm asUtc = tmOf(fields);
     const std::time_t base = ::timegm(&asUtc);
@@ -62,14 +76,22 @@ std::optional<std::vector<std::time_t>> localInstants(const Fields& fields) {
         asUtc.tm_min != check.tm_min) {
         return std::nullopt;
     }
-    constexpr int quarterHour = 15 * 60;
+    constexpr std::time_t hour = 60 * 60;
+    constexpr std::time_t reach = 26 * hour;
+    std::set<long> offsets;
+    for (std::time_t probe = base - reach; probe <= base + reach; probe += hour) {
+        if (const std::optional<long> offset = offsetAt(probe)) {
+            offsets.insert(*offset);
+        }
+    }
     std::vector<std::time_t> found;
-    for (int offset = 14 * 4; offset >= -14 * 4; --offset) {
-        const std::time_t candidate = base - static_cast<std::time_t>(offset) * quarterHour;
-        if (localFields(candidate) == fields) {
+    for (const long offset : offsets) {
+        const std::time_t candidate = base - offset;
+        if (offsetAt(candidate) == offset) {
             found.push_back(candidate);
         }
     }
+    std::sort(found.begin(), found.end());
     return found;
 }
 

@@ -184,6 +184,39 @@ TEST(DatePicker, ShowsHoursAndMinutesOnlyInEveryLocale) {
     QLocale::setDefault(old);
 }
 
+TEST(DatePicker, ShowsTheCalendarOfTheScheduledTaskLineInEveryLocale) {
+    // 9 December 2026 at noon: its year and day in each locale's calendar where Qt has it.
+    const struct {
+        const char *locale, *year, *day;
+    } cases[] = {
+        {"fa_IR", "۱۴۰۵", "۱۸"}, // 18 Azar 1405, Solar Hijri
+        {"ar_SA", "١٤٤٨", "٢٨"}, // 28 Jumada II 1448, civil Islamic
+        {"th_TH", "2026", "9"},  // Gregorian: Qt has no Buddhist calendar
+        {"en_US", "2026", "9"},
+    };
+    const QLocale oldQt;
+    const icu::Locale oldIcu = icu::Locale::getDefault();
+    UErrorCode status = U_ZERO_ERROR;
+    const QDateTime noon(QDate(2026, 12, 9), QTime(12, 0));
+    const zarn::Date date(std::chrono::milliseconds(noon.toMSecsSinceEpoch()));
+    for (const auto& entry : cases) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(entry.locale)));
+        icu::Locale::setDefault(icu::Locale(entry.locale), status);
+        AppDelegate delegate;
+        const Form form(delegate);
+        form.beginDate->setDateTime(noon);
+        for (const QString& shown :
+             {form.beginDate->text(),
+              AppDelegate::scheduledTaskText({zarn::task::Action::PowerOff, {}, date}, date)}) {
+            EXPECT_TRUE(shown.contains(QString::fromUtf8(entry.year)) &&
+                        shown.contains(QString::fromUtf8(entry.day)))
+                << entry.locale << ": " << shown.toStdString();
+        }
+    }
+    QLocale::setDefault(oldQt);
+    icu::Locale::setDefault(oldIcu, status);
+}
+
 TEST_F(Scheduling, PopUpsSetNowPlusTheOffsetSecondsIncluded) {
     form->hoursPopup->setCurrentIndex(2);
     form->minutesPopup->setCurrentIndex(30);

@@ -391,6 +391,28 @@ TEST_F(VersionCheckTest, FetchGivesUpOnASilentServerAtTheTimeOut) {
     EXPECT_LT(clock.elapsed(), 3000);
 }
 
+TEST_F(VersionCheckTest, HugeHeadersGiveTheFailureAlertWithinTheLimit) {
+    constexpr int limitMs = 2000;
+    HttpResponse manyLines;
+    for (int i = 0; i < 200000; ++i) {
+        manyLines.rawHeaders +=
+            "X-Filler-" + QByteArray::number(i) + ": " + QByteArray(24, 'y') + "\r\n";
+    }
+    HttpResponse oneLine;
+    oneLine.rawHeaders = "X-Filler: " + QByteArray(8 * 1024 * 1024, 'y') + "\r\n";
+    for (const auto& [name, response] :
+         {std::pair{"many lines", manyLines}, {"one line", oneLine}}) {
+        SCOPED_TRACE(name);
+        server.setResponse("/huge", response);
+        QElapsedTimer clock;
+        clock.start();
+        const ModalAlertAnswerer answerer("OK");
+        zarn::checkForNewVersion(server.url("/huge"), "1.9", productPage, limitMs);
+        EXPECT_LT(clock.elapsed(), limitMs + 500);
+        EXPECT_EQ(answerer.seen().text, failedTitle);
+    }
+}
+
 TEST_F(VersionCheckTest, FetchRefusesMalformedAndNonWebUrls) {
     serve("2.0");
     const QString port = QString::number(server.port());

@@ -107,6 +107,7 @@ void HttpServer::answer(QTcpSocket* socket, const QByteArray& request) {
     for (const auto& [name, value] : response.headers) {
         head += name + ": " + value + "\r\n";
     }
+    head += response.rawHeaders;
     if (response.sendContentLength) {
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     }

@@ -13,6 +13,9 @@ namespace zarn::test {
 struct HttpResponse {
     int status = 200;
     QList<QPair<QByteArray, QByteArray>> headers;
+    /// Header lines sent as they are after `headers`, so that even megabytes of them take the
+    /// server's thread no time to put together.
+    QByteArray rawHeaders;
     QByteArray body;
     /// Without it the body is ended by closing the connection.
     bool sendContentLength = true;

@@ -161,4 +161,19 @@ TEST(TaskLine, KnowsTheLocalTimesThatTheClocksRepeatOrSkip) {
     EXPECT_EQ(zarn::task::stampFromInstant(std::chrono::system_clock::from_time_t(0)), "");
 }
 
+TEST(TaskLine, ReadsTimesAnHourAheadAndAnHourAgoAtAnyOffset) {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    // Beyond ±14 h, and no whole quarter hour: offsets the C library reads from a POSIX TZ.
+    for (const char* name : {"<+15>-15", "<+0540>-5:40", "<-1430>14:30"}) {
+        const ScopedTimeZone zone(name);
+        for (const auto when : {floor<minutes>(now + 1h), floor<minutes>(now - 1h)}) {
+            const std::string stamp = zarn::task::stampFromInstant(when);
+            EXPECT_EQ(zarn::task::classifyStamp(stamp), zarn::task::LocalTime::Unique) << name;
+            // The helper refuses a deadline that is not after now, and waits for one that is.
+            EXPECT_EQ(zarn::task::deadlineFromStamp(stamp), when) << name << " " << stamp;
+        }
+    }
+}
+
 } // namespace
