@@ -43,10 +43,11 @@ test-release-build: deps
 	      $(CMAKE_FLAGS)
 	cmake --build $(REL_DIR) -j $(JOBS)
 
-# Reads the texts out of the sources into resources/translations/*.ts again: new texts come in
-# unfinished, removed ones go. The test of the catalogues fails until every new one is translated.
+# Reads the texts out of the sources into resources/translations/*.ts and the helper's
+# resources/translations/helper/*.po again: new texts come in unfinished, removed ones go. The
+# test of the catalogues fails until every new one is translated.
 translations: configure
-	cmake --build $(BUILD_DIR) --target update_translations
+	cmake --build $(BUILD_DIR) --target update_translations update_helper_translations
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(REL_DIR)
@@ -75,5 +76,8 @@ bench: deps
 # The real system: the package installed in Debian 12 guests under qemu that really power off,
 # restart and sleep at their minute (tests/system/run.py). It never acts on this machine.
 # ZARN_SYSTEM_SKIP names scenarios to leave out; scenario names after run.py's package run only those.
-test-system: package
+# The guests also get the test build's stand-in notification server, fake-notifier.
+test-system: package configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target fake-notifier
+	ZARN_FAKE_NOTIFIER=$(abspath $(BUILD_DIR))/bin/fake-notifier \
 	python3 tests/system/run.py "$$(ls -t $(PKG_DIR)/zarn_*.deb | head -n 1)"

@@ -78,6 +78,7 @@ std::vector<Instant> instantsBefore(Instant deadline, Instant now,
         }
     }
     std::sort(instants.begin(), instants.end());
+    instants.erase(std::unique(instants.begin(), instants.end()), instants.end());
     return instants;
 }
 
@@ -116,9 +117,13 @@ Outcome runTask(Action action, const DeadlineTimer& timer, int stopFd, const Act
                 const LogFunction& log, const WarningPlan& warnings, const ClockFunction& now) {
     const std::string verb(actionVerb(action));
     log(LOG_INFO, verb + " scheduled for " + describeInstant(timer.deadline()));
-    std::vector<Instant::duration> leads;
-    for (const Instant warnAt : warnings.instants) {
-        leads.push_back(timer.deadline() - warnAt);
+    // Not only those still ahead now: a task scheduled four minutes ahead and postponed is
+    // warned five minutes before its new deadline too.
+    std::vector<Instant::duration> leads(warnings.offsets.begin(), warnings.offsets.end());
+    if (leads.empty()) {
+        for (const Instant warnAt : warnings.instants) {
+            leads.push_back(timer.deadline() - warnAt);
+        }
     }
     std::vector<Instant> pending = warnings.warn ? warnings.instants : std::vector<Instant>();
     std::sort(pending.begin(), pending.end());

@@ -81,6 +81,9 @@ inline constexpr int postponeLimit = 6;
 struct WarningPlan {
     std::vector<Instant> instants;
     WarnFunction warn;
+    /// How long before a postponed deadline the warnings come again; empty: as long before it as
+    /// `instants` are before the first deadline.
+    std::vector<std::chrono::seconds> offsets = {};
     /// Moves the task to the new deadline outside the process (its record); false refuses.
     std::function<bool(Instant newDeadline)> postpone = nullptr;
     /// Tells that the task was postponed; nothing when null.

@@ -164,6 +164,7 @@ Warnings planWarnings(Instant deadline, const LogFunction& log) {
     }
     Warnings warnings{desktopNotifications(recipient, busAddress, log), {}};
     warnings.plan.instants = warningInstants(std::chrono::system_clock::now(), deadline, offsets);
+    warnings.plan.offsets = offsets;
     warnings.plan.warn = warnings.desktop.warn;
     warnings.plan.notify = warnings.desktop.notify;
     warnings.plan.postponeBy = postponeBy;

@@ -2,6 +2,8 @@
 """make test-system: Zarn's package carrying out real tasks in a Debian 12 guest under qemu.
 
 Usage: run.py <zarn .deb> [scenario ...]   (no scenario names: all but those in $ZARN_SYSTEM_SKIP)
+The guests also get the stand-in notification server, $ZARN_FAKE_NOTIFIER (else
+build/bin/fake-notifier), as alice's.
 
 Builds (or takes from the cache) a guest image with mmdebstrap from the host's apt sources, boots
 two guests from copy-on-write overlays, installs the package in each with apt as a user would, and
@@ -9,7 +11,7 @@ drives them from outside: commands over a second serial port (tests/system/guest
 state over QMP. Every deadline T is a whole minute of the guest's clock; times are printed
 against it. Nothing here acts on the host: the host only starts, watches and ends qemu.
 """
-import base64, hashlib, json, math, os, re, shlex, shutil, socket, subprocess, sys, tarfile
+import base64, collections, hashlib, json, math, os, shlex, shutil, socket, subprocess, sys
 import tempfile, threading, time
 from pathlib import Path
 
@@ -18,6 +20,11 @@ PASSWORD = "Pa55 w0rd;$(id)"  # alice's, full of shell syntax
 HELPER = "/usr/libexec/zarn/zarn-shutdown"
 SUDO = "sudo -S -k -p ''"  # the application's own prefix; the password goes to its stdin
 SLACK = 10  # seconds the guest may take after T
+# The stand-in notification server (tests/helper/FakeNotifier.cpp), run in the guest as alice.
+FAKE_NOTIFIER = Path(os.environ.get("ZARN_FAKE_NOTIFIER") or
+                     HERE.parents[1] / "build" / "bin" / "fake-notifier")
+CALLS = "/tmp/notify-calls"  # its record of the Notify calls
+ALICE_BUS = "unix:path=/run/user/1000/bus"  # she lingers: her bus is there without a login
 GUEST_PACKAGES = ["linux-image-amd64", "systemd-sysv", "udev", "dbus", "dbus-user-session",
                   "dbus-bin", "libpam-systemd", "sudo", "tzdata", "procps", "kmod"]
 MMDEBSTRAP = ["--variant=apt", "--dpkgopt=path-exclude=/usr/share/doc/*",
@@ -226,6 +233,10 @@ class Guest:
         which = f"_BOOT_ID={boot}" if boot else "-b 0"
         return self.run(f"journalctl {which} -t zarn-shutdown -o cat --no-pager")[1]
 
+    def clock(self, t, form="%H:%M"):
+        """The guest's local time `t` as `date` writes it: the notices name their time so."""
+        return self.run(f"date -d @{t} +{form}")[1].strip()
+
     def boot_id(self):
         return self.run("cat /proc/sys/kernel/random/boot_id")[1].strip().replace("-", "")
 
@@ -246,8 +257,60 @@ def within(t, deadline, early=0.0, late=SLACK):
 def install(g):
     g.run("mkdir -p /mnt/package && mount -o ro /dev/vdb /mnt/package && "
           "apt-get install -y -q /mnt/package/zarn_*.deb >/tmp/install.log 2>&1 "
-          "|| { cat /tmp/install.log; exit 1; }; umount /mnt/package", timeout=300)
+          "|| { cat /tmp/install.log; exit 1; }; "
+          "install -m 0755 /mnt/package/fake-notifier /usr/local/bin/; umount /mnt/package",
+          timeout=300)
     return "installed"
+
+
+# ---- alice's notification server: the stand-in records every Notify with the guest's time
+
+Call = collections.namedtuple("Call", "time summary body keys")
+
+
+def listen(g, *options):
+    """Starts the stand-in on alice's session bus; --invoke KEY "clicks" that action once."""
+    g.run(f"for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done; "
+          f"rm -f {CALLS} {CALLS}.ready; runuser -u alice -- env "
+          f"DBUS_SESSION_BUS_ADDRESS={ALICE_BUS} setsid -f fake-notifier {CALLS} --times "
+          f"--lifetime 1800 {' '.join(options)} >/dev/null 2>&1 </dev/null; "
+          f"for i in $(seq 100); do [ -e {CALLS}.ready ] && exit 0; sleep 0.1; done; "
+          f"echo the notification server did not start; exit 1")
+
+
+def unlisten(g):
+    g.run("pkill -x fake-notifier; true")
+
+
+def notify_calls(g):
+    calls = []
+    for line in g.run(f"cat {CALLS}")[1].splitlines():
+        fields = line.split("\t")
+        if len(fields) == 10:
+            calls.append(Call(int(fields[9]) / 1000, fields[3], fields[4], fields[5]))
+    return calls
+
+
+def shown(calls, deadline):
+    return "; ".join(f"{at(c.time, deadline)} {c.summary!r} [{c.keys}]" for c in calls) or "none"
+
+
+def warned(calls, deadline):
+    """Whether the warnings (the calls offering actions) came 5 min and 1 min before `deadline`,
+    both with the buttons Cancel and Postpone."""
+    seen = [c for c in calls if c.keys]
+    return len(seen) == 2 and all(within(c.time, w, 0, 5) and c.keys == "cancel,postpone"
+                                  for c, w in zip(seen, (deadline - 300, deadline - 60)))
+
+
+def notice(g, text, deadline, body=""):
+    """The one notice without buttons whose summary holds `text`, as a result's words."""
+    calls = notify_calls(g)
+    found = [c for c in calls if text in c.summary and body in c.body and not c.keys]
+    if len(found) != 1:
+        raise Failure(f"not one notice {text!r} {body!r}; the Notify calls: "
+                      f"{shown(calls, deadline)}")
+    return f"notice {found[0].summary!r} {at(found[0].time, deadline)}"
 
 
 # ---- the scenarios: each returns what it measured, or raises Failure with what it saw
@@ -263,10 +326,14 @@ def one_task(g):
 
 def cancel(g):
     pid = g.task_pid()
+    listen(g)
     status, out = g.as_alice(f"{SUDO} {HELPER} -c {pid}", "wrong " + PASSWORD, check=False)
     if status == 0 or g.task_pid() != pid:
         raise Failure(f"a wrong password: exit {status}: {out}; task now {g.task_pid() or 'gone'}")
-    return end_task(g, pid)
+    result = end_task(g, pid) + "; " + notice(g, f"at {g.clock(g.deadline)} is cancelled",
+                                              g.deadline)
+    unlisten(g)
+    return result
 
 
 def end_task(g, pid):
@@ -319,18 +386,16 @@ def sleep(g):
 
 
 def warnings(g):
-    g.run("runuser -u alice -- env DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/1000/bus "
-          "setsid -f dbus-monitor --session \"type='method_call',member='Notify'\" "
-          ">/tmp/notify.log 2>&1 </dev/null")
+    """Leaves its task to power_off; the notification server ends with the guest."""
+    listen(g)
     g.deadline, g.since = g.next_minute(320), time.time()
     g.schedule("-h", g.deadline)
     g.sleep_until(g.deadline - 45)
-    log = g.run("cat /tmp/notify.log")[1]
-    seen = [float(t) for t in re.findall(r"time=([\d.]+).*member=Notify", log)]
-    wanted = [g.deadline - 300, g.deadline - 60]
-    if len(seen) != 2 or not all(within(t, w, 0, 5) for t, w in zip(seen, wanted)):
-        raise Failure(f"Notify calls at {[at(t, g.deadline) for t in seen]}; journal:\n{g.journal()}")
-    return "Notify at " + ", ".join(at(t, g.deadline) for t in seen)
+    calls = notify_calls(g)
+    if not warned(calls, g.deadline):
+        raise Failure(f"Notify calls: {shown(calls, g.deadline)}; journal:\n{g.journal()}")
+    return "Notify with Cancel and Postpone at " + \
+        ", ".join(at(c.time, g.deadline) for c in calls if c.keys)
 
 
 def power_off(g):
@@ -360,20 +425,80 @@ def restart(g):
 
 
 def wake_alarm(g):
+    """Suspended before the 1-minute warning, it wakes for it, warns, and powers off at T."""
+    listen(g)
     deadline, since = g.next_minute(100), time.time()
     g.schedule("-h", deadline)
     g.run("(sleep 1; systemctl suspend) >/dev/null 2>&1 </dev/null &")
     suspended = g.event("SUSPEND", g.now() + 30, since)
     woke = g.event("WAKEUP", deadline + SLACK, since)
+    warning = None
+    if within(woke, deadline - 60, 15, 15):
+        g.wait_for_agent(30)
+        while warning is None and g.now() < deadline - 5:
+            warning = next((c for c in notify_calls(g) if c.keys and c.time > woke - 2), None)
+            time.sleep(1)
     off = g.event("SHUTDOWN", deadline + SLACK + 30, since)
-    if suspended is None or suspended > deadline - 60 or not within(woke, deadline, 90, 5) \
-            or not within(off, deadline):
-        raise Failure(f"suspended {at(suspended, deadline)}, woke {at(woke, deadline)}, "
-                      f"powered off {at(off, deadline)}")
-    return f"suspended {at(suspended, deadline)}, woke {at(woke, deadline)}, off {at(off, deadline)}"
+    if suspended is None or suspended > deadline - 75 or not within(woke, deadline - 60, 15, 15) \
+            or warning is None or not within(off, deadline):
+        raise Failure(f"suspended {at(suspended, deadline)}, woke {at(woke, deadline)}, warned "
+                      f"{at(warning and warning.time, deadline)}, powered off {at(off, deadline)}")
+    return f"suspended {at(suspended, deadline)}, woke {at(woke, deadline)}, " \
+           f"warned {at(warning.time, deadline)}, off {at(off, deadline)}"
+
+
+def cancel_from_notification(g):
+    """Cancel on the 1-minute warning ends the task without the password: nothing happens at T."""
+    listen(g, "--invoke", "cancel")
+    deadline, since = g.next_minute(75), time.time()
+    g.schedule("-h", deadline)
+    g.sleep_until(deadline - 50)
+    calls = notify_calls(g)
+    probe = g.run(f"runuser -u alice -- {HELPER} --show", check=False)[1]
+    warning = next((c for c in calls if "cancel" in c.keys.split(",")), None)
+    journal = g.journal()
+    if warning is None or probe or g.task_pid() or "cancelled from the notification" not in journal:
+        raise Failure(f"Notify calls: {shown(calls, deadline)}; --show: {probe!r}; "
+                      f"task {g.task_pid() or 'gone'}; journal:\n{journal}")
+    told = notice(g, f"at {g.clock(deadline)} is cancelled", deadline)
+    g.sleep_until(deadline + SLACK)
+    if g.status() != "running" or g.event("SHUTDOWN", 0, since) is not None:
+        raise Failure(f"the guest at T+{SLACK} s: {g.status()}")
+    unlisten(g)
+    return f"warned {at(warning.time, deadline)}, task and record gone; {told}; " \
+           f"running at T+{SLACK} s"
+
+
+def postpone(g):
+    """Postpone on the 1-minute warning: nothing at T, warnings again before T+10 min, off then."""
+    listen(g, "--invoke", "postpone")
+    deadline, since = g.next_minute(75), time.time()
+    later = deadline + 600
+    g.schedule("-h", deadline)
+    g.sleep_until(deadline - 50)
+    probe = g.run(f"runuser -u alice -- {HELPER} --show", check=False)[1].split()
+    wanted = [f"stamp={g.clock(later, '%y%m%d%H%M')}",
+              "deadline=" + time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(later))]
+    if not all(field in probe for field in wanted):
+        raise Failure(f"--show: {' '.join(probe)!r}, not {' '.join(wanted)}; Notify calls: "
+                      f"{shown(notify_calls(g), deadline)}; journal:\n{g.journal()}")
+    told = notice(g, f"postponed to {g.clock(later)}", deadline)
+    g.sleep_until(deadline + SLACK)
+    if g.status() != "running" or g.event("SHUTDOWN", 0, since) is not None or not g.task_pid():
+        raise Failure(f"the guest at T+{SLACK} s: {g.status()}, task {g.task_pid() or 'gone'}")
+    g.sleep_until(later - 45)
+    calls = [c for c in notify_calls(g) if c.time > deadline - 50]
+    if not warned(calls, later):
+        raise Failure(f"Notify calls after the postpone: {shown(calls, deadline)}")
+    off = g.event("SHUTDOWN", later + SLACK + 30, since)
+    if not within(off, later):
+        raise Failure(f"powered off {at(off, deadline)}, status {g.status()}")
+    return f"{told}; at T: running; warned " + \
+        ", ".join(at(c.time, deadline) for c in calls if c.keys) + f"; off {at(off, deadline)}"
 
 
 def missed_deadline(g):
+    listen(g)
     deadline, since = g.next_minute(40), time.time()
     g.schedule("-h", deadline)
     # The wake alarm stays unarmed while the RTC may not wake the machine.
@@ -392,7 +517,9 @@ def missed_deadline(g):
             or "missed" not in journal:
         raise Failure(f"suspended {at(suspended, deadline)}, woke early {at(early_wake, deadline)}, "
                       f"powered off {at(off, deadline)}, journal:\n{journal}")
-    return f"woke {at(woke, deadline)}: no power off in 60 s, logged as missed"
+    told = notice(g, f"Did not shut down at {g.clock(deadline)}", deadline, "asleep or off")
+    unlisten(g)
+    return f"woke {at(woke, deadline)}: no power off in 60 s, logged as missed; {told}"
 
 
 def logout(g):
@@ -426,10 +553,13 @@ def logout(g):
     return f"survived {', '.join(results)}; powered off {at(off, deadline)}"
 
 
-# Each guest runs its scenarios in order in one boot where they do not end it.
+# Each guest runs its scenarios in order, in one boot until one powers it off; the next then
+# boots it again. The two take about as long: the postpone and the missed deadline, the longest
+# waits, are in different guests.
 GUESTS = {
-    "a": [install, one_task, cancel, clock_jump, warnings, power_off, restart, wake_alarm],
-    "b": [install, missed_deadline, sleep, upgrade, logout],
+    "a": [install, one_task, cancel, clock_jump, warnings, power_off, postpone],
+    "b": [install, missed_deadline, sleep, upgrade, cancel_from_notification, restart, logout,
+          wake_alarm],
 }
 
 
@@ -453,13 +583,16 @@ def run_scenarios(g, scenarios, results):
             results.append((title, False, "not run: " + broken))
             continue
         try:
+            if any(e == "SHUTDOWN" for e, _ in g.events):  # the last scenario powered it off
+                g.qemu.wait(30)
+                g.boot()
             results.append((title, True, scenario(g)))
         except Exception as error:  # noqa: BLE001
             results.append((title, False, f"{error}\n  QMP status: {g.status()}"))
             if g.status() not in ("running",) and scenario is not install:
                 broken = f"{title} left the guest {g.status()}"
             try:
-                g.run("pkill -x zarn-shutdown; true", timeout=10)
+                g.run("pkill -x zarn-shutdown; pkill -x fake-notifier; true", timeout=10)
             except Failure:
                 broken = broken or f"{title} left the guest without an answering agent"
             if scenario is install:
@@ -470,6 +603,8 @@ def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     deb = Path(sys.argv[1]).resolve()
+    if not FAKE_NOTIFIER.is_file():
+        sys.exit(f"test-system: no {FAKE_NOTIFIER}: cmake --build build --target fake-notifier")
     wanted = {name.replace("-", "_") for name in sys.argv[2:]}
     skipped = {name.replace("-", "_") for name in
                os.environ.get("ZARN_SYSTEM_SKIP", "").replace(",", " ").split()}
@@ -479,6 +614,7 @@ def main():
     try:
         (workdir / "package").mkdir()
         shutil.copy(deb, workdir / "package")
+        shutil.copy(FAKE_NOTIFIER, workdir / "package")
         subprocess.run(["mkfs.ext4", "-q", "-d", str(workdir / "package"),
                         str(workdir / "package.img"), "16M"], check=True, stdout=subprocess.DEVNULL)
         results, threads = {}, []
@@ -494,9 +630,9 @@ def main():
         for t in threads:
             t.join()
         rows = [r for name in results for r in results[name]]
-        print(f"\n{'scenario':18} {'result':6} measured against the deadline T")
+        print(f"\n{'scenario':24} {'result':6} measured against the deadline T")
         for title, ok, text in rows:
-            print(f"{title:18} {'PASS' if ok else 'FAIL':6} {text}")
+            print(f"{title:24} {'PASS' if ok else 'FAIL':6} {text}")
         print(f"test-system: {sum(ok for _, ok, _ in rows)}/{len(rows)} passed in "
               f"{time.time() - started:.0f} s" + (f"; skipped: {' '.join(sorted(skipped))}"
                                                    if skipped and not wanted else ""))
