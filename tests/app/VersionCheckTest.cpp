@@ -322,7 +322,10 @@ TEST_F(VersionCheckTest, FetchGivesNothingForAFailedRead) {
         QElapsedTimer clock;
         clock.start();
         EXPECT_EQ(zarn::fetchURLString(server.url(path), 500), std::nullopt);
-        EXPECT_EQ(server.requestCount(path), 1);
+        // Qt's client sends a request once more when the connection closes before it has begun
+        // to read the answer, which a body ended by the close can meet on a busy machine.
+        EXPECT_GE(server.requestCount(path), 1);
+        EXPECT_LE(server.requestCount(path), 2);
         // Only the silent server makes it wait for the time-out.
         EXPECT_LT(clock.elapsed(), 5000);
     }
