@@ -6,8 +6,8 @@ BUILD_TYPE   ?= RelWithDebInfo
 JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS  ?=
 
-.PHONY: all deps configure build run test test-plain test-sanitize test-release-build clean \
-        translations
+.PHONY: all deps configure build run test test-plain test-sanitize test-release-build \
+        test-package clean translations
 
 all: build
 
@@ -23,7 +23,7 @@ build: configure
 run: build
 	$(BUILD_DIR)/bin/zarn
 
-test: test-plain test-sanitize test-release-build
+test: test-plain test-sanitize test-release-build test-package
 
 test-plain: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
@@ -59,12 +59,22 @@ BENCH_DIR    ?= build-bench
 
 .PHONY: package bench test-system
 
+# Compiled with Debian's hardening flags, as dpkg-buildpackage would: fortified C library calls,
+# a stack protector, and relocations bound at start, which matters most for the root helper.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 package: deps
 	cmake -S . -B $(PKG_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	      -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	      -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
 	      -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF -DZARN_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(PKG_DIR) -j $(JOBS)
 	umask 022 && cd $(PKG_DIR) && cpack -G DEB
 	@ls $(PKG_DIR)/zarn_*.deb
+
+# The package as `make package` builds it, checked by Debian's lintian (tests/install/lintian.sh).
+# make test-system installs the same file in its guests.
+test-package: package
+	tests/install/lintian.sh "$$(ls -t $(PKG_DIR)/zarn_*.deb | head -n 1)"
 
 # The benchmark: a release build of zarn-bench, then its table of medians.
 bench: deps

@@ -1,10 +1,20 @@
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 #include "app/Translations.h"
+#include "shell/SystemCommands.h"
 
 #include <QApplication>
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (const std::optional<int> status = zarn::answerCommandLine(
+            arguments, zarn::SystemCommands::forThisSystem().probe, stdout, stderr)) {
+        return *status;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zarn"));
     QApplication::setApplicationVersion(QString::fromUtf8(zarn::build::ShortVersion));

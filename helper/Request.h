@@ -22,7 +22,7 @@ using task::Request;
 /// The fixed name in every message, whatever the executable is called.
 inline constexpr std::string_view programName = "zarn-shutdown";
 inline constexpr std::string_view usageText =
-    "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid | --show";
+    "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid | --show | --help | --version";
 
 /// The pid of a cancel request, `-c <pid>`: exactly two arguments, the second a positive decimal
 /// number that fits a pid; nothing for anything else.

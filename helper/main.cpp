@@ -2,7 +2,8 @@
 // its pid and returns. zarn-shutdown -c <pid>: cancels that waiting process, and only when the
 // task record names it and it holds the one-task lock. zarn-shutdown --show, for any user: prints
 // the task record when it names a live waiting process, else nothing. The lock and the record
-// live in /run/<program file name>/, a folder only root can write.
+// live in /run/<program file name>/, a folder only root can write. --help and --version print and
+// return.
 //
 // Built a second time as dry-shutdown (ZARN_DRY_RUN), which records the action in
 // $ZARN_DRY_RUN_LOG instead of taking it, runs for any user, keeps its folder in
@@ -335,6 +336,14 @@ int main(int argc, char** argv) {
     const std::string name = executableFileName(argc > 0 ? argv[0] : nullptr);
     if (args.size() == 1 && args[0] == "--show") {
         return show(name);
+    }
+    if (args.size() == 1 && args[0] == "--help") {
+        std::printf("%s\n", usageText.data());
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::printf("%s %s\n", programName.data(), ZARN_VERSION);
+        return 0;
     }
     const std::optional<pid_t> cancelPid = parseCancelArguments(args);
     const std::optional<Request> request = parseArguments(args);

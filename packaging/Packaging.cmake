@@ -13,6 +13,37 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/zarn.svg
 install(FILES ${PROJECT_BINARY_DIR}/generated/zarn.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+# The changelog's newest entry is this version: the package's changelog must name it.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog zarn_changelog_head LIMIT_COUNT 1)
+if(NOT zarn_changelog_head MATCHES "^zarn \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog begins with '${zarn_changelog_head}', "
+                      "not an entry for zarn (${PROJECT_VERSION})")
+endif()
+
+# The manual pages carry the version and its date; they and the changelog go compressed as
+# Debian's policy wants them: gzip -9, with no name or time stamp inside, so that two builds give
+# the same bytes.
+find_program(ZARN_GZIP gzip REQUIRED)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/zarn.1 ${PROJECT_BINARY_DIR}/generated/doc/zarn.1 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/zarn-shutdown.8
+               ${PROJECT_BINARY_DIR}/generated/doc/zarn-shutdown.8 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/generated/doc/changelog
+               COPYONLY)
+set(zarn_gzipped)
+foreach(document zarn.1 zarn-shutdown.8 changelog)
+  set(gzipped ${PROJECT_BINARY_DIR}/generated/doc/${document}.gz)
+  add_custom_command(OUTPUT ${gzipped}
+    COMMAND ${ZARN_GZIP} -9 -n -c ${PROJECT_BINARY_DIR}/generated/doc/${document} > ${gzipped}
+    DEPENDS ${PROJECT_BINARY_DIR}/generated/doc/${document} VERBATIM)
+  list(APPEND zarn_gzipped ${gzipped})
+endforeach()
+add_custom_target(zarn_documents ALL DEPENDS ${zarn_gzipped})
+install(FILES ${PROJECT_BINARY_DIR}/generated/doc/zarn.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/generated/doc/zarn-shutdown.8.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
+install(FILES ${PROJECT_BINARY_DIR}/generated/doc/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 if(ZARN_BUILD_TESTS)
   # Runs from inside a staged install: forThisSystem() must pick the helper installed beside it.
   add_executable(zarn-install-probe ${PROJECT_SOURCE_DIR}/tests/install/InstallProbe.cpp)
@@ -25,6 +56,12 @@ if(ZARN_BUILD_TESTS)
                    ${CMAKE_INSTALL_FULL_LIBEXECDIR}/zarn/zarn-shutdown
                    ${PROJECT_VERSION} ${ZARN_RELEASE_DATE})
   set_tests_properties(install_layout PROPERTIES TIMEOUT 120)
+  add_test(NAME command_lines
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/install/command-lines.sh $<TARGET_FILE:zarn>
+                   $<TARGET_FILE:zarn-shutdown> ${PROJECT_VERSION})
+  set_tests_properties(command_lines PROPERTIES TIMEOUT 120)
+  add_test(NAME system_accel COMMAND python3 ${PROJECT_SOURCE_DIR}/tests/system/accel_test.py)
+  set_tests_properties(system_accel PROPERTIES TIMEOUT 60)
 endif()
 
 if(ZARN_BUILD_BENCH)
@@ -46,8 +83,8 @@ if(PROJECT_IS_TOP_LEVEL)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # sudo carries the typed password to the helper; procps' ps finds a scheduled task again.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "sudo, procps")
+  # sudo carries the typed password to the helper. The probe is the helper's own --show.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "sudo")
   # Qt's own texts (its dialogs' buttons, the context menus) in the language of Zarn's.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
   # The summary above is the synopsis; CPack indents this body itself.

@@ -115,7 +115,8 @@ TEST_F(HelperProgram, RefusesWrongUsageWithStatus64) {
         for (const auto& args : wrong) {
             const RunResult result = run(*copy, args);
             EXPECT_EQ(result.status, 64) << copy->name() << " " << ::testing::PrintToString(args);
-            EXPECT_EQ(result.err, "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid | --show\n");
+            EXPECT_EQ(result.err, "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid | --show | "
+                                  "--help | --version\n");
             EXPECT_EQ(result.out, "");
             EXPECT_TRUE(zarn::test::processesNamed(copy->name()).empty());
         }

@@ -39,6 +39,10 @@ expected=$(printf '%s\n' \
   "$prefix/share/applications/zarn.desktop" \
   "$prefix/share/icons/hicolor/scalable/apps/zarn.svg" \
   "$prefix/share/metainfo/zarn.metainfo.xml" \
+  "$prefix/share/man/man1/zarn.1.gz" \
+  "$prefix/share/man/man8/zarn-shutdown.8.gz" \
+  "$prefix/share/doc/zarn/changelog.gz" \
+  "$prefix/share/doc/zarn/copyright" \
   $(printf "$prefix/share/locale/%s/LC_MESSAGES/zarn.mo " de es fr it ja pl pt_BR zh_CN) | sort)
 actual=$(cd "$stage" && find . ! -type d | sed 's|^\.||' | sort)
 if [ "$expected" != "$actual" ]; then

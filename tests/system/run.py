@@ -2,6 +2,8 @@
 """make test-system: Zarn's package carrying out real tasks in a Debian 12 guest under qemu.
 
 Usage: run.py <zarn .deb> [scenario ...]   (no scenario names: all but those in $ZARN_SYSTEM_SKIP)
+$ZARN_SYSTEM_ACCEL=kvm|tcg forces qemu's accelerator; else KVM when a probe boot shows that it runs
+a guest here, and TCG when it does not.
 The guests also get the stand-in notification server, $ZARN_FAKE_NOTIFIER (else
 build/bin/fake-notifier), as alice's.
 
@@ -11,8 +13,8 @@ drives them from outside: commands over a second serial port (tests/system/guest
 state over QMP. Every deadline T is a whole minute of the guest's clock; times are printed
 against it. Nothing here acts on the host: the host only starts, watches and ends qemu.
 """
-import base64, collections, hashlib, json, math, os, shlex, shutil, socket, subprocess, sys
-import tempfile, threading, time
+import base64, collections, contextlib, hashlib, json, math, os, select, shlex, shutil, signal
+import socket, subprocess, sys, tempfile, threading, time
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
@@ -27,6 +29,9 @@ CALLS = "/tmp/notify-calls"  # its record of the Notify calls
 ALICE_BUS = "unix:path=/run/user/1000/bus"  # she lingers: her bus is there without a login
 GUEST_PACKAGES = ["linux-image-amd64", "systemd-sysv", "udev", "dbus", "dbus-user-session",
                   "dbus-bin", "libpam-systemd", "sudo", "tzdata", "procps", "kmod"]
+# A kernel that runs prints its first line within a second under KVM. A /dev/kvm that opens on a
+# processor without virtualisation makes qemu run nothing, and print nothing, for ever.
+PROBE_LIMIT = 15
 MMDEBSTRAP = ["--variant=apt", "--dpkgopt=path-exclude=/usr/share/doc/*",
               "--dpkgopt=path-exclude=/usr/share/man/*"]
 
@@ -85,11 +90,61 @@ def base_image(deb):
     return image
 
 
+# ---- the accelerator: KVM where it really runs a guest, else TCG
+
+def choose_accel(kernel, qemu="qemu-system-x86_64", kvm="/dev/kvm", limit=PROBE_LIMIT):
+    """The accelerator for the guests and why it was chosen."""
+    forced = os.environ.get("ZARN_SYSTEM_ACCEL", "")
+    if forced:
+        if forced not in ("kvm", "tcg"):
+            sys.exit(f"test-system: ZARN_SYSTEM_ACCEL is {forced!r}, not kvm or tcg")
+        return forced, "set by ZARN_SYSTEM_ACCEL"
+    if not os.access(kvm, os.R_OK | os.W_OK):
+        return "tcg", f"{kvm} cannot be opened"
+    failure = probe_boot(kernel, "kvm", qemu, limit)
+    return ("kvm", "a probe boot ran under it") if failure is None else \
+        ("tcg", f"KVM ran no guest: {failure}")
+
+
+def probe_boot(kernel, accel, qemu, limit):
+    """Boots `kernel` alone, printing from its first instruction on (no `quiet`, an early
+    console): None once it prints its version, else why not. qemu is always ended."""
+    started = time.time()
+    with tempfile.TemporaryFile() as errors:
+        process = subprocess.Popen([
+            qemu, "-machine", f"pc,accel={accel}", "-m", "256", "-smp", "1", "-display", "none",
+            "-nodefaults", "-no-user-config", "-nic", "none", "-no-reboot", "-serial", "stdio",
+            "-kernel", str(kernel), "-append", "console=ttyS0 earlyprintk=ttyS0 panic=-1"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=errors,
+            start_new_session=True)
+        printed = b""
+        try:
+            while b"Linux version" not in printed and time.time() < started + limit:
+                ready, _, _ = select.select([process.stdout], [], [], 0.2)
+                chunk = os.read(process.stdout.fileno(), 4096) if ready else b""
+                printed = printed[-64:] + chunk
+                if ready and not chunk:  # the end of its output: qemu has stopped
+                    break
+        finally:
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(process.pid, signal.SIGKILL)
+            status = process.wait()
+            process.stdout.close()
+        if b"Linux version" in printed:
+            return None
+        errors.seek(0)
+        said = " ".join(errors.read().decode(errors="replace").split())[-300:]
+        if time.time() - started >= limit:
+            return f"its console stayed empty for {limit} s" + (f" ({said})" if said else "")
+        return f"qemu stopped at once with status {status}: {said or 'nothing said'}"
+
+
 # ---- one guest: qemu, its QMP events and its command agent
 
 class Guest:
-    def __init__(self, name, image, workdir, package_disk):
+    def __init__(self, name, image, workdir, package_disk, accel):
         self.name, self.image, self.dir, self.package_disk = name, image, workdir, package_disk
+        self.accel = accel
         self.overlay = workdir / f"{name}.qcow2"
         subprocess.run(["qemu-img", "create", "-q", "-f", "qcow2", "-F", "raw", "-b",
                         str(image / "base.img"), str(self.overlay)], check=True)
@@ -101,9 +156,8 @@ class Guest:
         d, s = self.dir, self.name
         for sock in (d / f"{s}.qmp", d / f"{s}.ctl"):
             sock.unlink(missing_ok=True)
-        accel = "kvm" if os.access("/dev/kvm", os.W_OK) else "tcg"
         self.qemu = subprocess.Popen([
-            "qemu-system-x86_64", "-machine", f"pc,accel={accel}", "-m", "1024", "-smp", "1",
+            "qemu-system-x86_64", "-machine", f"pc,accel={self.accel}", "-m", "1024", "-smp", "1",
             "-display", "none", "-nodefaults", "-no-user-config", "-nic", "none",
             "-rtc", "base=utc", "-global", "PIIX4_PM.disable_s3=0",
             "-chardev", f"file,id=con,path={d / s}.console", "-serial", "chardev:con",
@@ -115,6 +169,7 @@ class Guest:
             "-drive", f"file={self.package_disk},format=raw,if=virtio,readonly=on"],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(d / f"{s}.qemu", "a"))
         for _ in range(100):
+            self.check_running()
             if (d / f"{s}.ctl").exists() and (d / f"{s}.qmp").exists():
                 break
             time.sleep(0.1)
@@ -128,6 +183,13 @@ class Guest:
         self.answers, self.serial = {}, 0
         threading.Thread(target=self._read_ctl, args=(self.ctl.makefile("rb"),), daemon=True).start()
         self.wait_for_agent(240)
+
+    def check_running(self):
+        """Raises Failure, with what qemu said, once qemu has stopped."""
+        if self.qemu.poll() is not None:
+            said = (self.dir / f"{self.name}.qemu").read_text(errors="replace").strip()
+            raise Failure(f"qemu stopped with status {self.qemu.returncode}: "
+                          f"{said.splitlines()[-1] if said else 'nothing said'}")
 
     def _read_qmp(self, stream):
         for line in stream:
@@ -183,6 +245,7 @@ class Guest:
         """Pings until the agent answers: after a boot or a wake, early input is lost."""
         end = time.time() + limit
         while time.time() < end:
+            self.check_running()
             try:
                 self.run("true", timeout=3)
                 break
@@ -316,12 +379,17 @@ def notice(g, text, deadline, body=""):
 # ---- the scenarios: each returns what it measured, or raises Failure with what it saw
 
 def one_task(g):
+    """A second task is refused; the terminal's `zarn --show` prints the first one's record."""
     g.deadline = g.next_minute(50)
     g.schedule("-h", g.deadline)
     status, out = g.schedule("-h", g.deadline, check=False)
     if status == 0 or "a task is already scheduled" not in out:
         raise Failure(f"second schedule: exit {status}: {out}")
-    return "second refused: " + out.strip().splitlines()[-1]
+    record = g.run(f"runuser -u alice -- {HELPER} --show")[1]
+    shown = g.run("runuser -u alice -- env -u DISPLAY zarn --show", check=False)
+    if shown != (0, record) or record.split()[:1] != [g.task_pid()]:
+        raise Failure(f"zarn --show: {shown}; the record: {record!r}")
+    return "second refused: " + out.strip().splitlines()[-1] + "; zarn --show printed the record"
 
 
 def cancel(g):
@@ -565,8 +633,8 @@ GUESTS = {
 }
 
 
-def run_guest(name, scenarios, image, workdir, package_disk, results):
-    g = Guest(name, image, workdir, package_disk)
+def run_guest(name, scenarios, image, workdir, package_disk, accel, results):
+    g = Guest(name, image, workdir, package_disk, accel)
     try:
         run_scenarios(g, scenarios, results)
     finally:
@@ -577,8 +645,10 @@ def run_scenarios(g, scenarios, results):
     broken = None
     try:
         g.boot()
-    except Exception as error:  # noqa: BLE001 - reported as the failure of every scenario
-        broken = f"the guest did not start: {error}"
+    except Exception as error:  # noqa: BLE001 - one row for the guest, none for its scenarios
+        results.append((f"guest {g.name} start", False, f"{error}\n  not run: " +
+                        ", ".join(s.__name__.replace("_", " ") for s in scenarios)))
+        return
     for scenario in scenarios:
         title = scenario.__name__.replace("_", " ")
         if broken:
@@ -615,6 +685,8 @@ def main():
                os.environ.get("ZARN_SYSTEM_SKIP", "").replace(",", " ").split()}
     started = time.time()
     image = base_image(deb)
+    accel, why = choose_accel(image / "vmlinuz")
+    print(f"test-system: accelerator {accel}: {why}", flush=True)
     workdir = Path(tempfile.mkdtemp(prefix="zarn-test-system-"))
     try:
         (workdir / "package").mkdir()
@@ -629,13 +701,14 @@ def main():
             if len(chosen) > 1:
                 results[name] = []
                 threads.append(threading.Thread(target=run_guest, args=(
-                    name, chosen, image, workdir, workdir / "package.img", results[name])))
+                    name, chosen, image, workdir, workdir / "package.img", accel, results[name])))
         for t in threads:
             t.start()
         for t in threads:
             t.join()
         rows = [r for name in results for r in results[name]]
-        print(f"\n{'scenario':24} {'result':6} measured against the deadline T")
+        print(f"\naccelerator: {accel} ({why})")
+        print(f"{'scenario':24} {'result':6} measured against the deadline T")
         for title, ok, text in rows:
             print(f"{title:24} {'PASS' if ok else 'FAIL':6} {text}")
         print(f"test-system: {sum(ok for _, ok, _ in rows)}/{len(rows)} passed in "
