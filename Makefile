@@ -7,7 +7,7 @@ JOBS         ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS  ?=
 
 .PHONY: all deps configure build run test test-plain test-sanitize test-release-build \
-        test-package clean translations
+        test-package test-parts clean translations
 
 all: build
 
@@ -23,7 +23,12 @@ build: configure
 run: build
 	$(BUILD_DIR)/bin/zarn
 
-test: test-plain test-sanitize test-release-build test-package
+TEST_PARTS := test-plain test-sanitize test-release-build test-package
+test: $(TEST_PARTS)
+
+# The parts of make test, for .ci/run to time one by one.
+test-parts:
+	@echo $(TEST_PARTS)
 
 test-plain: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

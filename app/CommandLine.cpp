@@ -9,32 +9,56 @@ namespace zarn {
 
 namespace {
 
+// As the usual command-line tools: 1 says "no" (no task), 2 says the question could not be asked
+// or answered.
+constexpr int noTask = 1;
 constexpr int usageError = 2;
 constexpr int probeFailed = 2;
 
-// The window options that QGuiApplication and QApplication take themselves: they pass here
-// unrefused, and zarn --help does not list them.
-constexpr const char* qtOptionsWithValue[] = {
-    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
-    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
-    "style",       "stylesheet",         "qmljsdebugger"};
-constexpr const char* qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+// The window options that QGuiApplication, its X11 platform and QApplication take themselves:
+// they pass here unrefused, and zarn --help does not list them.
+constexpr const char* qtOptionsWithValue[] = {"platform",
+                                              "platformpluginpath",
+                                              "platformtheme",
+                                              "plugin",
+                                              "qwindowgeometry",
+                                              "qwindowicon",
+                                              "qwindowtitle",
+                                              "session",
+                                              "display",
+                                              "geometry",
+                                              "title",
+                                              "icon",
+                                              "name",
+                                              "visual",
+                                              "style",
+                                              "stylesheet",
+                                              "qmljsdebugger"};
+constexpr const char* qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "testability"};
 
-void write(std::FILE* stream, const QString& text) {
+void print(std::FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
 int show(const std::string& probe, std::FILE* out, std::FILE* err) {
-    const std::optional<std::string> line = readCommandOutputWithin(probe, probeTimeLimit);
-    if (!line) {
-        write(err, QStringLiteral("zarn: cannot run %1\n").arg(QString::fromStdString(probe)));
+    const std::optional<CommandOutput> probed = runCommandWithin(probe, probeTimeLimit);
+    const QString command = QString::fromStdString(probe);
+    if (!probed) {
+        print(err, QStringLiteral("zarn: %1 gave no answer in time\n").arg(command));
         return probeFailed;
     }
-    if (line->empty()) {
-        write(err, QStringLiteral("zarn: no task is scheduled\n"));
-        return 1;
+    // The probe says "none" by printing nothing, with status 1 (the helper, grep) or 0.
+    if (probed->output.empty() && (probed->exitStatus == 0 || probed->exitStatus == 1)) {
+        print(err, QStringLiteral("zarn: no task is scheduled\n"));
+        return noTask;
     }
-    std::fputs(line->c_str(), out);
+    if (probed->exitStatus != 0) {
+        print(err, QStringLiteral("zarn: %1 failed (exit status %2)\n")
+                       .arg(command)
+                       .arg(probed->exitStatus));
+        return probeFailed;
+    }
+    std::fputs(probed->output.c_str(), out);
     return 0;
 }
 
@@ -68,17 +92,17 @@ std::optional<int> answerCommandLine(const QStringList& arguments, const std::st
     }
 
     if (!parser.parse(arguments)) {
-        write(err, QStringLiteral("zarn: %1 Try 'zarn --help'.\n").arg(parser.errorText()));
+        print(err, QStringLiteral("zarn: %1 Try 'zarn --help'.\n").arg(parser.errorText()));
         return usageError;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        write(err, QStringLiteral("zarn: unexpected argument '%1'. Try 'zarn --help'.\n")
+        print(err, QStringLiteral("zarn: unexpected argument '%1'. Try 'zarn --help'.\n")
                        .arg(parser.positionalArguments().constFirst()));
         return usageError;
     }
     if (parser.isSet(help)) {
         // Without an application object Qt cannot know the program's name.
-        write(out, parser.helpText().replace(QStringLiteral("<executable_name>"),
+        print(out, parser.helpText().replace(QStringLiteral("<executable_name>"),
                                              QStringLiteral("zarn")));
         return 0;
     }

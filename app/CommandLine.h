@@ -14,8 +14,9 @@ namespace zarn {
 /// here, nothing when the window should open:
 /// - `--help`, `--version`: the text on `out`, 0;
 /// - `--show`: runs `probe` (bounded) and copies its output, the waiting task's record line, to
-///   `out`: 0 when it printed one, 1 and a message on `err` when no task waits, 2 when the probe
-///   could not run;
+///   `out`: 0 when it printed one, 1 and a message on `err` when it printed nothing and exited 0
+///   or 1 (no task waits), 2 and a message when it failed otherwise (its program missing, say) or
+///   gave no answer in time;
 /// - an unknown option or any other argument: one line on `err`, 2.
 /// `arguments` includes the program name first, as argv does.
 std::optional<int> answerCommandLine(const QStringList& arguments, const std::string& probe,

@@ -7,6 +7,8 @@
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    // Answered before any QApplication exists: that would open the display, which a terminal
+    // may not have.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -116,8 +116,9 @@ void killGroupAndReap(pid_t pid) {
     }
 }
 
-// Waits for `pid` until `deadline`, then kills its process group.
-void waitBounded(pid_t pid, Deadline deadline) {
+// Waits for `pid` until `deadline`, then kills its process group. Its exit status, or -1 when it
+// was killed or ended by a signal.
+int waitBounded(pid_t pid, Deadline deadline) {
 #ifdef SYS_pidfd_open
     // A pidfd becomes readable when the child ends: no polling interval added to every command
     // (the probe runs at each start-up). Without one the loop below polls.
@@ -131,12 +132,15 @@ void waitBounded(pid_t pid, Deadline deadline) {
     for (;;) {
         int status = 0;
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid || (done < 0 && errno != EINTR)) {
-            return;
+        if (done == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (done < 0 && errno != EINTR) {
+            return -1;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             killGroupAndReap(pid);
-            return;
+            return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -224,6 +228,15 @@ bool runShellCommandWithInput(const std::string& commandLine, std::string_view i
 
 std::optional<std::string> readCommandOutputWithin(const std::string& commandLine,
                                                    std::chrono::milliseconds limit) {
+    std::optional<CommandOutput> result = runCommandWithin(commandLine, limit);
+    if (!result) {
+        return std::nullopt;
+    }
+    return std::move(result->output);
+}
+
+std::optional<CommandOutput> runCommandWithin(const std::string& commandLine,
+                                              std::chrono::milliseconds limit) {
     if (!isRunnable(commandLine)) {
         return std::nullopt;
     }
@@ -269,12 +282,12 @@ std::optional<std::string> readCommandOutputWithin(const std::string& commandLin
         killGroupAndReap(pid);
         return std::nullopt;
     }
-    waitBounded(pid, deadline);
+    const int status = waitBounded(pid, deadline);
     bytes.resize(filled);
     if (!isValidUtf8(bytes)) {
         return std::nullopt;
     }
-    return bytes;
+    return CommandOutput{status, std::move(bytes)};
 }
 
 std::int64_t findScheduledTaskPid(const std::string& probeCommand,

@@ -45,6 +45,17 @@ bool runShellCommandWithInput(const std::string& commandLine, std::string_view i
 std::optional<std::string> readCommandOutputWithin(const std::string& commandLine,
                                                    std::chrono::milliseconds limit);
 
+/// What a command printed and how it ended.
+struct CommandOutput {
+    int exitStatus = -1; ///< -1 when it was ended by a signal or killed at its time limit
+    std::string output;  ///< as readCommandOutputWithin reads it
+};
+
+/// Runs `commandLine` as readCommandOutputWithin does, keeping its exit status; nothing in the
+/// same cases, but for a command that closes its output in time and then outlives `limit`.
+std::optional<CommandOutput> runCommandWithin(const std::string& commandLine,
+                                              std::chrono::milliseconds limit);
+
 /// The scheduled-task probe: runs `probeCommand` and reads the process id at the start of its
 /// output (the text before the first "shutdown", read as an integer after leading blanks).
 /// 0 when the command cannot run, prints nothing, its output is not UTF-8, or it takes longer

@@ -36,10 +36,10 @@ class ChooseAccel(unittest.TestCase):
         # (ZARN_SYSTEM_ACCEL, qemu, kvm device, chosen, words of the reason, probe booted)
         rows = [
             ("", "silent", self.kvm, "tcg", "console stayed empty for 2 s", True),
-            ("", "stops", self.kvm, "tcg", "stopped at once with status 1: Could not access KVM",
+            ("", "stops", self.kvm, "tcg", "with status 1: Could not access KVM",
              True),
             ("", "boots", self.kvm, "kvm", "probe boot ran", True),
-            ("", "boots", missing, "tcg", f"{missing} cannot be opened", False),
+            ("", "boots", missing, "tcg", f"{missing} cannot be opened: No such file", False),
             ("tcg", "boots", self.kvm, "tcg", "set by ZARN_SYSTEM_ACCEL", False),
             ("kvm", "stops", missing, "kvm", "set by ZARN_SYSTEM_ACCEL", False),
         ]

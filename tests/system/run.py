@@ -92,15 +92,22 @@ def base_image(deb):
 
 # ---- the accelerator: KVM where it really runs a guest, else TCG
 
+def forced_accel():
+    """$ZARN_SYSTEM_ACCEL, checked before anything takes minutes; "" when unset."""
+    forced = os.environ.get("ZARN_SYSTEM_ACCEL", "")
+    if forced not in ("", "kvm", "tcg"):
+        sys.exit(f"test-system: ZARN_SYSTEM_ACCEL is {forced!r}, not kvm or tcg")
+    return forced
+
+
 def choose_accel(kernel, qemu="qemu-system-x86_64", kvm="/dev/kvm", limit=PROBE_LIMIT):
     """The accelerator for the guests and why it was chosen."""
-    forced = os.environ.get("ZARN_SYSTEM_ACCEL", "")
-    if forced:
-        if forced not in ("kvm", "tcg"):
-            sys.exit(f"test-system: ZARN_SYSTEM_ACCEL is {forced!r}, not kvm or tcg")
-        return forced, "set by ZARN_SYSTEM_ACCEL"
-    if not os.access(kvm, os.R_OK | os.W_OK):
-        return "tcg", f"{kvm} cannot be opened"
+    if forced_accel():
+        return forced_accel(), "set by ZARN_SYSTEM_ACCEL"
+    try:
+        os.close(os.open(kvm, os.O_RDWR | os.O_CLOEXEC))
+    except OSError as error:
+        return "tcg", f"{kvm} cannot be opened: {error.strerror}"
     failure = probe_boot(kernel, "kvm", qemu, limit)
     return ("kvm", "a probe boot ran under it") if failure is None else \
         ("tcg", f"KVM ran no guest: {failure}")
@@ -109,7 +116,7 @@ def choose_accel(kernel, qemu="qemu-system-x86_64", kvm="/dev/kvm", limit=PROBE_
 def probe_boot(kernel, accel, qemu, limit):
     """Boots `kernel` alone, printing from its first instruction on (no `quiet`, an early
     console): None once it prints its version, else why not. qemu is always ended."""
-    started = time.time()
+    started = time.monotonic()
     with tempfile.TemporaryFile() as errors:
         process = subprocess.Popen([
             qemu, "-machine", f"pc,accel={accel}", "-m", "256", "-smp", "1", "-display", "none",
@@ -117,13 +124,14 @@ def probe_boot(kernel, accel, qemu, limit):
             "-kernel", str(kernel), "-append", "console=ttyS0 earlyprintk=ttyS0 panic=-1"],
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=errors,
             start_new_session=True)
-        printed = b""
+        printed, anything, stopped = b"", False, False
         try:
-            while b"Linux version" not in printed and time.time() < started + limit:
+            while b"Linux version" not in printed and time.monotonic() < started + limit:
                 ready, _, _ = select.select([process.stdout], [], [], 0.2)
                 chunk = os.read(process.stdout.fileno(), 4096) if ready else b""
-                printed = printed[-64:] + chunk
+                printed, anything = printed[-64:] + chunk, anything or bool(chunk)
                 if ready and not chunk:  # the end of its output: qemu has stopped
+                    stopped = True
                     break
         finally:
             with contextlib.suppress(ProcessLookupError):
@@ -134,9 +142,11 @@ def probe_boot(kernel, accel, qemu, limit):
             return None
         errors.seek(0)
         said = " ".join(errors.read().decode(errors="replace").split())[-300:]
-        if time.time() - started >= limit:
-            return f"its console stayed empty for {limit} s" + (f" ({said})" if said else "")
-        return f"qemu stopped at once with status {status}: {said or 'nothing said'}"
+        if stopped:
+            return f"qemu stopped after {time.monotonic() - started:.1f} s with status " \
+                   f"{status}: {said or 'nothing said'}"
+        return ("its console showed no kernel" if anything else "its console stayed empty") + \
+            f" for {limit} s" + (f" ({said})" if said else "")
 
 
 # ---- one guest: qemu, its QMP events and its command agent
@@ -156,6 +166,8 @@ class Guest:
         d, s = self.dir, self.name
         for sock in (d / f"{s}.qmp", d / f"{s}.ctl"):
             sock.unlink(missing_ok=True)
+        log = d / f"{s}.qemu"
+        self.log_start = log.stat().st_size if log.exists() else 0  # this boot's part of it
         self.qemu = subprocess.Popen([
             "qemu-system-x86_64", "-machine", f"pc,accel={self.accel}", "-m", "1024", "-smp", "1",
             "-display", "none", "-nodefaults", "-no-user-config", "-nic", "none",
@@ -187,7 +199,9 @@ class Guest:
     def check_running(self):
         """Raises Failure, with what qemu said, once qemu has stopped."""
         if self.qemu.poll() is not None:
-            said = (self.dir / f"{self.name}.qemu").read_text(errors="replace").strip()
+            with open(self.dir / f"{self.name}.qemu", "rb") as log:
+                log.seek(self.log_start)
+                said = log.read().decode(errors="replace").strip()
             raise Failure(f"qemu stopped with status {self.qemu.returncode}: "
                           f"{said.splitlines()[-1] if said else 'nothing said'}")
 
@@ -249,8 +263,8 @@ class Guest:
             try:
                 self.run("true", timeout=3)
                 break
-            except Failure:
-                pass
+            except (Failure, OSError):  # OSError: qemu went with the socket; checked above
+                time.sleep(0.1)
         else:
             raise Failure(f"the guest's agent did not answer within {limit} s")
         before = time.time()
@@ -386,9 +400,9 @@ def one_task(g):
     if status == 0 or "a task is already scheduled" not in out:
         raise Failure(f"second schedule: exit {status}: {out}")
     record = g.run(f"runuser -u alice -- {HELPER} --show")[1]
-    shown = g.run("runuser -u alice -- env -u DISPLAY zarn --show", check=False)
-    if shown != (0, record) or record.split()[:1] != [g.task_pid()]:
-        raise Failure(f"zarn --show: {shown}; the record: {record!r}")
+    answer = g.run("runuser -u alice -- env -u DISPLAY zarn --show", check=False)
+    if answer != (0, record) or record.split()[:1] != [g.task_pid()]:
+        raise Failure(f"zarn --show: {answer}; the record: {record!r}")
     return "second refused: " + out.strip().splitlines()[-1] + "; zarn --show printed the record"
 
 
@@ -684,6 +698,7 @@ def main():
     skipped = {name.replace("-", "_") for name in
                os.environ.get("ZARN_SYSTEM_SKIP", "").replace(",", " ").split()}
     started = time.time()
+    forced_accel()
     image = base_image(deb)
     accel, why = choose_accel(image / "vmlinuz")
     print(f"test-system: accelerator {accel}: {why}", flush=True)
@@ -716,8 +731,10 @@ def main():
                                                    if skipped and not wanted else ""))
         if not all(ok for _, ok, _ in rows):
             for name in results:
-                print(f"\n--- guest {name}: end of its console\n" + "".join(
-                    (workdir / f"{name}.console").read_text(errors="replace").splitlines(True)[-15:]))
+                console = workdir / f"{name}.console"
+                if console.exists():
+                    print(f"\n--- guest {name}: end of its console\n" + "".join(
+                        console.read_text(errors="replace").splitlines(True)[-15:]))
             return 1
         return 0
     finally:
