@@ -51,8 +51,7 @@ struct CommandOutput {
     std::string output;  ///< as readCommandOutputWithin reads it
 };
 
-/// Runs `commandLine` as readCommandOutputWithin does, keeping its exit status; nothing in the
-/// same cases, but for a command that closes its output in time and then outlives `limit`.
+/// readCommandOutputWithin, keeping the command's exit status; nothing in the same cases.
 std::optional<CommandOutput> runCommandWithin(const std::string& commandLine,
                                               std::chrono::milliseconds limit);
 

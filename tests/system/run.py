@@ -102,8 +102,9 @@ def forced_accel():
 
 def choose_accel(kernel, qemu="qemu-system-x86_64", kvm="/dev/kvm", limit=PROBE_LIMIT):
     """The accelerator for the guests and why it was chosen."""
-    if forced_accel():
-        return forced_accel(), "set by ZARN_SYSTEM_ACCEL"
+    forced = forced_accel()
+    if forced:
+        return forced, "set by ZARN_SYSTEM_ACCEL"
     try:
         os.close(os.open(kvm, os.O_RDWR | os.O_CLOEXEC))
     except OSError as error:
@@ -166,8 +167,8 @@ class Guest:
         d, s = self.dir, self.name
         for sock in (d / f"{s}.qmp", d / f"{s}.ctl"):
             sock.unlink(missing_ok=True)
-        log = d / f"{s}.qemu"
-        self.log_start = log.stat().st_size if log.exists() else 0  # this boot's part of it
+        self.log = d / f"{s}.qemu"
+        self.log_start = self.log.stat().st_size if self.log.exists() else 0  # this boot's part
         self.qemu = subprocess.Popen([
             "qemu-system-x86_64", "-machine", f"pc,accel={self.accel}", "-m", "1024", "-smp", "1",
             "-display", "none", "-nodefaults", "-no-user-config", "-nic", "none",
@@ -179,7 +180,7 @@ class Guest:
             "-append", "root=/dev/vda rw console=ttyS0,115200 quiet",
             "-drive", f"file={self.overlay},format=qcow2,if=virtio",
             "-drive", f"file={self.package_disk},format=raw,if=virtio,readonly=on"],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(d / f"{s}.qemu", "a"))
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=open(self.log, "a"))
         for _ in range(100):
             self.check_running()
             if (d / f"{s}.ctl").exists() and (d / f"{s}.qmp").exists():
@@ -199,7 +200,7 @@ class Guest:
     def check_running(self):
         """Raises Failure, with what qemu said, once qemu has stopped."""
         if self.qemu.poll() is not None:
-            with open(self.dir / f"{self.name}.qemu", "rb") as log:
+            with open(self.log, "rb") as log:
                 log.seek(self.log_start)
                 said = log.read().decode(errors="replace").strip()
             raise Failure(f"qemu stopped with status {self.qemu.returncode}: "
