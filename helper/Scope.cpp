@@ -39,7 +39,7 @@ bool systemdRuns() {
     return ::lstat("/run/systemd/system", &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-std::string scopeUnitName(std::string_view programFileName) {
+std::string scopeUnitName(std::string_view programFileName, pid_t pid) {
     std::string name(programFileName);
     for (char& c : name) {
         const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
@@ -48,7 +48,7 @@ std::string scopeUnitName(std::string_view programFileName) {
             c = '_';
         }
     }
-    return name + ".scope";
+    return name + "-" + std::to_string(pid) + ".scope";
 }
 
 std::optional<std::string> moveIntoOwnScope(const std::string& unitName,

@@ -204,7 +204,7 @@ void useTheUsersLanguage() {
     // Out of the caller's login session, so that its end does not end the task. Without a scope
     // the task still runs, as it would where there is no systemd.
     if (systemdRuns()) {
-        if (const auto why = moveIntoOwnScope(scopeUnitName(name), scopeTimeLimit)) {
+        if (const auto why = moveIntoOwnScope(scopeUnitName(name, ::getpid()), scopeTimeLimit)) {
             ::syslog(LOG_WARNING, "no scope unit of its own, staying in the caller's: %s",
                      why->c_str());
         }
