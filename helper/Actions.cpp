@@ -1,11 +1,12 @@
 #include "helper/Actions.h"
 
+#include "sys/Fd.h"
+#include "sys/Process.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace zarn::helper {
@@ -13,28 +14,6 @@ namespace zarn::helper {
 namespace {
 
 constexpr auto actionTimeLimit = std::chrono::seconds(60);
-
-// The outcome of a child that may still be running after the limit; it is then killed.
-bool waitBounded(pid_t pid, std::chrono::milliseconds limit) {
-    const auto giveUp = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        if (done < 0 && errno != EINTR) {
-            return false;
-        }
-        if (std::chrono::steady_clock::now() >= giveUp) {
-            ::kill(pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
 
 } // namespace
 
@@ -54,7 +33,8 @@ std::string resolveProgram(const std::string& program) {
     return {};
 }
 
-bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::milliseconds limit) {
+sys::Result<> runFirstAvailable(const std::vector<CommandArgs>& commands,
+                                std::chrono::milliseconds limit) {
     // Everything is built before the fork: the child only execs.
     std::vector<std::string> programs;
     std::vector<std::vector<char*>> argvs;
@@ -71,14 +51,14 @@ bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::mi
         argvs.push_back(std::move(argv));
     }
     if (argvs.empty()) {
-        return false;
+        return sys::Error{"no command"};
     }
     std::string pathVariable = std::string("PATH=") + systemPath;
     std::string language = "LANG=C";
     char* const environment[] = {pathVariable.data(), language.data(), nullptr};
     const pid_t pid = ::fork();
     if (pid < 0) {
-        return false;
+        return sys::systemError("fork");
     }
     if (pid == 0) {
         // The waiting process blocks SIGTERM and ignores SIGHUP; an exec would pass both on.
@@ -97,33 +77,28 @@ bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::mi
         }
         ::_exit(127);
     }
-    return waitBounded(pid, limit);
+    const int status = sys::waitBounded(pid, std::chrono::steady_clock::now() + limit);
+    if (status != 0) {
+        return sys::Error{argvs.front()[0] + std::string(" and the rest ended with status ") +
+                          std::to_string(status)};
+    }
+    return sys::Ok{};
 }
 
-bool runSystemAction(Action action) {
-    const std::string verb(actionVerb(action));
+sys::Result<> runSystemAction(Action action) {
+    const std::string verb(actionWord(action));
     return runFirstAvailable({{"systemctl", verb}, {"loginctl", verb}}, actionTimeLimit);
 }
 
-bool recordDryRunAction(const std::string& logPath, Action action, std::string_view stamp) {
-    if (logPath.empty()) {
-        return false;
+sys::Result<> recordDryRunAction(const std::string& logPath, Action action,
+                                 std::string_view stamp) {
+    const sys::Fd fd(::open(logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    if (logPath.empty() || !fd) {
+        return sys::systemError("cannot open " + logPath, logPath.empty() ? ENOENT : errno);
     }
-    const int fd = ::open(logPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return false;
-    }
-    std::string line(actionVerb(action));
-    line += ' ';
-    line += stamp;
-    line += '\n';
     // One write with O_APPEND: lines of processes sharing the file never interleave.
-    ssize_t written = -1;
-    do {
-        written = ::write(fd, line.data(), line.size());
-    } while (written < 0 && errno == EINTR);
-    ::close(fd);
-    return written == static_cast<ssize_t>(line.size());
+    return sys::writeAll(fd.get(),
+                         std::string(actionWord(action)) + ' ' + std::string(stamp) + '\n');
 }
 
 } // namespace zarn::helper

@@ -23,15 +23,16 @@ std::string resolveProgram(const std::string& program);
 
 /// Runs the first of `commands` whose program exists, in a child with every signal unblocked,
 /// SIGHUP back at its default and only PATH=systemPath and LANG=C in its environment, and waits
-/// for it at most `limit` (then kills it). True when it exited with status 0; false when none
+/// for it at most `limit` (then kills it). Succeeds when it exited with status 0; fails when none
 /// exists, it failed, or it ran out of time.
-bool runFirstAvailable(const std::vector<CommandArgs>& commands, std::chrono::milliseconds limit);
+sys::Result<> runFirstAvailable(const std::vector<CommandArgs>& commands,
+                                std::chrono::milliseconds limit);
 
-/// `systemctl <verb>`, or `loginctl <verb>` where there is no systemctl, waited for at most 60 s.
-bool runSystemAction(Action action);
+/// `systemctl <word>`, or `loginctl <word>` where there is no systemctl, waited for at most 60 s.
+sys::Result<> runSystemAction(Action action);
 
-/// Appends "<verb> <stamp>\n" to `logPath` with a single write, creating the file when needed.
-/// False when the path is empty, the file cannot be opened, or the write falls short.
-bool recordDryRunAction(const std::string& logPath, Action action, std::string_view stamp);
+/// Appends "<word> <stamp>\n" to `logPath` with a single write, creating the file when needed.
+/// Fails when the path is empty, the file cannot be opened, or the write falls short.
+sys::Result<> recordDryRunAction(const std::string& logPath, Action action, std::string_view stamp);
 
 } // namespace zarn::helper

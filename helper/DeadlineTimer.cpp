@@ -7,7 +7,6 @@
 #include <sys/signalfd.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
-#include <utility>
 
 namespace zarn::helper {
 
@@ -45,55 +44,26 @@ bool setAbsolute(int fd, Instant deadline) {
 
 } // namespace
 
-std::optional<DeadlineTimer> DeadlineTimer::arm(Instant deadline, bool wakeSystem) {
-    clockid_t clock = CLOCK_REALTIME;
-    int fd = -1;
-    if (wakeSystem) {
-        fd = ::timerfd_create(CLOCK_REALTIME_ALARM, TFD_CLOEXEC);
-        if (fd >= 0) {
-            clock = CLOCK_REALTIME_ALARM;
-        } else if (errno != EPERM && errno != EINVAL && errno != EOPNOTSUPP) {
-            return std::nullopt;
-        }
+sys::Result<DeadlineTimer> DeadlineTimer::arm(Instant deadline, bool wakeSystem) {
+    clockid_t clock = wakeSystem ? CLOCK_REALTIME_ALARM : CLOCK_REALTIME;
+    sys::Fd fd(::timerfd_create(clock, TFD_CLOEXEC));
+    if (!fd && wakeSystem && (errno == EPERM || errno == EINVAL || errno == EOPNOTSUPP)) {
+        clock = CLOCK_REALTIME;
+        fd.reset(::timerfd_create(clock, TFD_CLOEXEC));
     }
-    if (fd < 0) {
-        fd = ::timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC);
-        if (fd < 0) {
-            return std::nullopt;
-        }
+    if (!fd) {
+        return sys::systemError("timerfd_create");
     }
-    if (!setAbsolute(fd, deadline)) {
-        ::close(fd);
-        return std::nullopt;
+    if (!setAbsolute(fd.get(), deadline)) {
+        return sys::systemError("timerfd_settime");
     }
-    return DeadlineTimer(fd, clock, deadline);
-}
-
-DeadlineTimer::DeadlineTimer(DeadlineTimer&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), clock_(other.clock_), deadline_(other.deadline_) {}
-
-DeadlineTimer& DeadlineTimer::operator=(DeadlineTimer&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = std::exchange(other.fd_, -1);
-        clock_ = other.clock_;
-        deadline_ = other.deadline_;
-    }
-    return *this;
-}
-
-DeadlineTimer::~DeadlineTimer() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
+    return DeadlineTimer(std::move(fd), clock, deadline);
 }
 
 WaitEnd DeadlineTimer::wait(int stopFd) const {
     for (;;) {
         // The timer is absolute, so polling it again after an interruption keeps the deadline.
-        pollfd watched[2] = {{fd_, POLLIN, 0}, {stopFd, POLLIN, 0}};
+        pollfd watched[2] = {{fd_.get(), POLLIN, 0}, {stopFd, POLLIN, 0}};
         const int ready = ::poll(watched, 2, -1);
         if (ready < 0) {
             if (errno == EINTR) {
@@ -118,7 +88,7 @@ WaitEnd DeadlineTimer::wait(int stopFd) const {
 
 std::optional<WaitEnd> DeadlineTimer::expired() const {
     std::uint64_t expirations = 0;
-    if (::read(fd_, &expirations, sizeof expirations) < 0) {
+    if (::read(fd_.get(), &expirations, sizeof expirations) < 0) {
         return errno == EINTR || errno == EAGAIN ? std::nullopt : std::optional(WaitEnd::Failed);
     }
     if (realTimeNow() >= deadline_) {
@@ -126,21 +96,25 @@ std::optional<WaitEnd> DeadlineTimer::expired() const {
     }
     // The clock was set back between the expiry and now: the one-shot timer is spent, so it is
     // armed again for the same deadline.
-    if (!setAbsolute(fd_, deadline_)) {
+    if (!setAbsolute(fd_.get(), deadline_)) {
         return WaitEnd::Failed;
     }
     return std::nullopt;
 }
 
-int terminationSignalFd() {
+sys::Result<sys::Fd> terminationSignalFd() {
     std::signal(SIGTERM, SIG_DFL);
     sigset_t terminate;
     sigemptyset(&terminate);
     sigaddset(&terminate, SIGTERM);
     if (::sigprocmask(SIG_BLOCK, &terminate, nullptr) != 0) {
-        return -1;
+        return sys::systemError("sigprocmask");
     }
-    return ::signalfd(-1, &terminate, SFD_CLOEXEC);
+    sys::Fd fd(::signalfd(-1, &terminate, SFD_CLOEXEC));
+    if (!fd) {
+        return sys::systemError("signalfd");
+    }
+    return fd;
 }
 
 } // namespace zarn::helper

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "helper/Request.h"
+#include "sys/Fd.h"
 
 #include <ctime>
 #include <optional>
@@ -21,14 +22,8 @@ public:
     /// Arms a timer for `deadline` (already past: it expires at once). With `wakeSystem` it runs
     /// on CLOCK_REALTIME_ALARM, which also wakes a suspended machine; where the kernel refuses that
     /// clock (no CAP_WAKE_ALARM, no wake-capable clock device) on CLOCK_REALTIME, as without
-    /// `wakeSystem`. Nothing when no timer can be armed.
-    static std::optional<DeadlineTimer> arm(Instant deadline, bool wakeSystem);
-
-    DeadlineTimer(DeadlineTimer&& other) noexcept;
-    DeadlineTimer& operator=(DeadlineTimer&& other) noexcept;
-    DeadlineTimer(const DeadlineTimer&) = delete;
-    DeadlineTimer& operator=(const DeadlineTimer&) = delete;
-    ~DeadlineTimer();
+    /// `wakeSystem`. Fails when no timer can be armed.
+    static sys::Result<DeadlineTimer> arm(Instant deadline, bool wakeSystem);
 
     /// Blocks until the deadline has passed, or until `stopFd` (-1: none) becomes readable; the
     /// stop descriptor is not read. A signal that interrupts the wait does not end it: the same
@@ -36,7 +31,7 @@ public:
     WaitEnd wait(int stopFd) const;
 
     /// For a poll of one's own: becomes readable when the timer has expired; then call expired().
-    int fd() const { return fd_; }
+    int fd() const { return fd_.get(); }
     /// After fd() became readable: Reached when the deadline has passed, Failed when the timer
     /// cannot be read; nothing when the clock was set back in between (the timer is armed again).
     std::optional<WaitEnd> expired() const;
@@ -46,17 +41,17 @@ public:
     clockid_t clock() const { return clock_; }
 
 private:
-    DeadlineTimer(int fd, clockid_t clock, Instant deadline)
-        : fd_(fd), clock_(clock), deadline_(deadline) {}
+    DeadlineTimer(sys::Fd fd, clockid_t clock, Instant deadline)
+        : fd_(std::move(fd)), clock_(clock), deadline_(deadline) {}
 
-    int fd_ = -1;
+    sys::Fd fd_;
     clockid_t clock_ = CLOCK_REALTIME;
     Instant deadline_;
 };
 
 /// Sets SIGTERM to its default action, blocks it in the calling thread and returns a descriptor
-/// that becomes readable once a SIGTERM is pending; -1 when that fails (SIGTERM is then left
-/// blocked). In a process with several threads every thread must block SIGTERM as well.
-int terminationSignalFd();
+/// that becomes readable once a SIGTERM is pending (when that fails, SIGTERM may stay blocked).
+/// In a process with several threads every thread must block SIGTERM as well.
+sys::Result<sys::Fd> terminationSignalFd();
 
 } // namespace zarn::helper

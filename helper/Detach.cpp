@@ -1,9 +1,10 @@
 #include "helper/Detach.h"
 
+#include "sys/Decimal.h"
+
 #include <algorithm>
 #include <climits>
 #include <csignal>
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -25,11 +26,9 @@ void closeRange(unsigned first, unsigned last) {
     if (DIR* dir = ::opendir("/proc/self/fd")) {
         const int listing = ::dirfd(dir);
         while (const dirent* entry = ::readdir(dir)) {
-            char* end = nullptr;
-            const long fd = std::strtol(entry->d_name, &end, 10);
-            if (end != entry->d_name && *end == '\0' && fd != listing &&
-                static_cast<unsigned long>(fd) >= first && static_cast<unsigned long>(fd) <= last) {
-                open.push_back(static_cast<int>(fd));
+            const std::optional<unsigned> fd = sys::parseDecimal<unsigned>(entry->d_name);
+            if (fd && static_cast<int>(*fd) != listing && *fd >= first && *fd <= last) {
+                open.push_back(static_cast<int>(*fd));
             }
         }
         ::closedir(dir);
@@ -41,26 +40,26 @@ void closeRange(unsigned first, unsigned last) {
 
 } // namespace
 
-std::optional<std::vector<int>> detachFromCaller(std::span<const int> keepFds) {
+sys::Result<std::vector<int>> detachFromCaller(std::span<const int> keepFds) {
     if (::setsid() < 0 || ::chdir("/") != 0) {
-        return std::nullopt;
+        return sys::systemError("setsid");
     }
     std::vector<int> kept(keepFds.begin(), keepFds.end());
     for (int& fd : kept) {
         if (fd >= 0 && fd <= STDERR_FILENO) {
             fd = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
             if (fd < 0) {
-                return std::nullopt;
+                return sys::systemError("fcntl");
             }
         }
     }
     const int null = ::open("/dev/null", O_RDWR);
     if (null < 0) {
-        return std::nullopt;
+        return sys::systemError("/dev/null");
     }
     for (int standard = STDIN_FILENO; standard <= STDERR_FILENO; ++standard) {
         if (null != standard && ::dup2(null, standard) < 0) {
-            return std::nullopt;
+            return sys::systemError("dup2");
         }
     }
     closeDescriptorsExcept(kept);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <optional>
+#include "sys/Result.h"
+
 #include <span>
 #include <vector>
 
@@ -10,8 +11,8 @@ namespace zarn::helper {
 /// terminal), "/" as working folder, /dev/null on standard input, output and error, SIGHUP
 /// ignored, and every other inherited descriptor closed except those in `keepFds`. Returns the
 /// descriptors they are kept as, in the same order (moved above 2 when one was a standard stream);
-/// nothing when a step failed, with the process possibly half changed.
-std::optional<std::vector<int>> detachFromCaller(std::span<const int> keepFds);
+/// fails when a step failed, with the process possibly half changed.
+sys::Result<std::vector<int>> detachFromCaller(std::span<const int> keepFds);
 
 /// Closes every descriptor above the standard streams except those in `keepFds`.
 void closeDescriptorsExcept(std::span<const int> keepFds);

@@ -1,19 +1,14 @@
 #include "helper/Notify.h"
 
 #include "helper/Detach.h"
+#include "helper/SdBus.h"
+#include "sys/Decimal.h"
+#include "sys/Fd.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <csignal>
-#include <cstring>
-#include <fcntl.h>
 #include <grp.h>
-#include <memory>
-#include <poll.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <syslog.h>
-#include <systemd/sd-bus.h>
 #include <unistd.h>
 #include <vector>
 
@@ -21,87 +16,90 @@ namespace zarn::helper {
 
 namespace {
 
-// The child reports "+<id>" or "-<reason>" through a pipe, then exits.
-constexpr char sentMark = '+';
-constexpr char failedMark = '-';
-
-std::string errnoText(const char* what, int error) {
-    return std::string(what) + ": " + std::strerror(error < 0 ? -error : error);
-}
-
-// Empty when the process now runs as exactly the recipient, else what went wrong.
-std::string becomeRecipient(const Recipient& recipient) {
-    // Unprivileged (the test twin run by a user) the groups cannot change, nor do they matter.
-    if (::setgroups(0, nullptr) != 0 && !(errno == EPERM && ::geteuid() != 0)) {
-        return errnoText("setgroups", errno);
-    }
-    // The gid first: once the uid is given up, the right to change the gid is gone as well.
-    if (::setgid(recipient.gid) != 0) {
-        return errnoText("setgid", errno);
-    }
-    if (::setuid(recipient.uid) != 0) {
-        return errnoText("setuid", errno);
-    }
-    if (::getuid() != recipient.uid || ::geteuid() != recipient.uid ||
-        ::getgid() != recipient.gid || ::getegid() != recipient.gid) {
-        return "the ids did not change";
-    }
-    return {};
-}
-
 // The child reports "+<id>" when it sent the notification, "*<id>" when it also listens for its
 // buttons, or "-<reason>"; then it closes the report pipe.
+constexpr char sentMark = '+';
 constexpr char listeningMark = '*';
+constexpr char failedMark = '-';
 
 constexpr const char* notificationsName = "org.freedesktop.Notifications";
 constexpr const char* notificationsPath = "/org/freedesktop/Notifications";
 
-std::string errorText(const char* what, const sd_bus_error& error, int r) {
-    return std::string(what) + ": " +
-           (sd_bus_error_is_set(&error) && error.message != nullptr ? error.message
-                                                                    : std::strerror(-r));
+// The process runs as exactly the recipient from here on, or fails.
+sys::Result<> becomeRecipient(const Recipient& recipient) {
+    // Unprivileged (the test twin run by a user) the groups cannot change, nor do they matter.
+    if (::setgroups(0, nullptr) != 0 && !(errno == EPERM && ::geteuid() != 0)) {
+        return sys::systemError("setgroups");
+    }
+    // The gid first: once the uid is given up, the right to change the gid is gone as well.
+    if (::setgid(recipient.gid) != 0) {
+        return sys::systemError("setgid");
+    }
+    if (::setuid(recipient.uid) != 0) {
+        return sys::systemError("setuid");
+    }
+    if (::getuid() != recipient.uid || ::geteuid() != recipient.uid ||
+        ::getgid() != recipient.gid || ::getegid() != recipient.gid) {
+        return sys::Error{"the ids did not change"};
+    }
+    return sys::Ok{};
+}
+
+sys::Result<Bus> connectTo(const std::string& address) {
+    sd_bus* raw = nullptr;
+    int r = sd_bus_new(&raw);
+    Bus bus(raw);
+    const auto timeout =
+        std::chrono::duration_cast<std::chrono::microseconds>(notifyCallTimeout).count();
+    if (r < 0 || (r = sd_bus_set_address(raw, address.c_str())) < 0 ||
+        (r = sd_bus_set_bus_client(raw, 1)) < 0 ||
+        (r = sd_bus_set_method_call_timeout(raw, static_cast<std::uint64_t>(timeout))) < 0) {
+        return sys::systemError("cannot set up the bus", -r);
+    }
+    if ((r = sd_bus_start(raw)) < 0) {
+        return sys::systemError("cannot connect to " + address, -r);
+    }
+    return bus;
 }
 
 // The unique name of the connection that owns the notification service now.
-std::optional<std::string> serviceOwner(sd_bus* bus, std::string& failure) {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    sd_bus_message* reply = nullptr;
-    const char* owner = nullptr;
-    std::optional<std::string> found;
+sys::Result<std::string> serviceOwner(sd_bus* bus) {
+    BusError error;
+    sd_bus_message* raw = nullptr;
     const int r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                     "org.freedesktop.DBus", "GetNameOwner", &error, &reply, "s",
+                                     "org.freedesktop.DBus", "GetNameOwner", error.get(), &raw, "s",
                                      notificationsName);
+    const BusMessage reply(raw);
+    const char* owner = nullptr;
     if (r < 0) {
-        failure = errorText("Notify failed", error, r);
-    } else if (sd_bus_message_read(reply, "s", &owner) < 0 || owner == nullptr) {
-        failure = "Notify failed: no owner of " + std::string(notificationsName);
-    } else {
-        found = owner;
+        return sys::Error{error.describe("Notify failed", r)};
     }
-    sd_bus_message_unref(reply);
-    sd_bus_error_free(&error);
-    return found;
+    if (sd_bus_message_read(raw, "s", &owner) < 0 || owner == nullptr) {
+        return sys::Error{"Notify failed: no owner of " + std::string(notificationsName)};
+    }
+    return std::string(owner);
 }
 
 // Whether the server can show buttons; a server that does not answer cannot.
 bool serverShowsActions(sd_bus* bus, const std::string& owner) {
-    sd_bus_message* reply = nullptr;
+    sd_bus_message* raw = nullptr;
+    const int r = sd_bus_call_method(bus, owner.c_str(), notificationsPath, notificationsName,
+                                     "GetCapabilities", nullptr, &raw, "");
+    const BusMessage reply(raw);
     bool actions = false;
-    if (sd_bus_call_method(bus, owner.c_str(), notificationsPath, notificationsName,
-                           "GetCapabilities", nullptr, &reply, "") >= 0 &&
-        sd_bus_message_enter_container(reply, 'a', "s") > 0) {
+    if (r >= 0 && sd_bus_message_enter_container(raw, 'a', "s") > 0) {
         const char* capability = nullptr;
-        while (sd_bus_message_read(reply, "s", &capability) > 0) {
-            actions = actions || std::strcmp(capability, "actions") == 0;
+        while (sd_bus_message_read(raw, "s", &capability) > 0) {
+            actions = actions || std::string_view(capability) == "actions";
         }
     }
-    sd_bus_message_unref(reply);
     return actions;
 }
 
 // What the listening child knows while it waits for the buttons of notification `id`.
 struct Listener {
     std::uint32_t id = 0;
+    Offer offer = Offer::Nothing;
     int choiceFd = -1;
     bool closed = false;
 };
@@ -112,11 +110,9 @@ int onServerSignal(sd_bus_message* message, void* data, sd_bus_error*) {
     if (sd_bus_message_is_signal(message, notificationsName, "ActionInvoked")) {
         const char* key = nullptr;
         if (sd_bus_message_read(message, "us", &id, &key) > 0 && id == listener.id) {
-            const char choice = key == cancelActionKey     ? cancelChoice
-                                : key == postponeActionKey ? postponeChoice
-                                                           : '\0';
-            if (choice != '\0' && ::write(listener.choiceFd, &choice, 1) != 1) {
-                listener.closed = true;
+            // Only the buttons that this warning offers reach the waiting process.
+            if (const std::optional<Choice> choice = offeredChoice(listener.offer, key)) {
+                listener.closed = !ChoiceSource::send(listener.choiceFd, *choice);
             }
         }
     } else if (sd_bus_message_is_signal(message, notificationsName, "NotificationClosed")) {
@@ -126,12 +122,10 @@ int onServerSignal(sd_bus_message* message, void* data, sd_bus_error*) {
     return 0;
 }
 
-// The Notify call, with the buttons where `withActions`; "+<id>" or "-<reason>".
-std::string callNotify(sd_bus* bus, const std::string& owner, const Notification& notification,
-                       std::uint32_t replaces, bool withActions) {
-    sd_bus_message* call = nullptr;
-    sd_bus_message* reply = nullptr;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+// The Notify call, with the buttons where `withActions`: the new notification's id.
+sys::Result<std::uint32_t> callNotify(sd_bus* bus, const std::string& owner,
+                                      const Notification& notification, std::uint32_t replaces,
+                                      bool withActions) {
     std::vector<const char*> actions;
     for (const auto& [key, label] : notification.actions) {
         if (withActions) {
@@ -140,227 +134,158 @@ std::string callNotify(sd_bus* bus, const std::string& owner, const Notification
         }
     }
     actions.push_back(nullptr);
+    const std::string& body = withActions || notification.bodyWithoutActions.empty()
+                                  ? notification.body
+                                  : notification.bodyWithoutActions;
     const std::uint8_t critical = 2;
-    std::uint32_t id = 0;
-    std::string outcome;
     // To the owner's unique name: the server that was asked for its capabilities gets the call.
-    int r = sd_bus_message_new_method_call(bus, &call, owner.c_str(), notificationsPath,
-                                           notificationsName, "Notify");
-    if (r >= 0) {
-        const std::string& body = withActions || notification.bodyWithoutActions.empty()
-                                      ? notification.body
-                                      : notification.bodyWithoutActions;
-        r = sd_bus_message_append(call, "susss", "Zarn", replaces, notification.icon.c_str(),
-                                  notification.summary.c_str(), body.c_str());
+    BusMessage call;
+    int r = newCall(bus, call, owner.c_str(), notificationsPath, notificationsName, "Notify");
+    if (r < 0 ||
+        (r = sd_bus_message_append(call.get(), "susss", "Zarn", replaces, notification.icon.c_str(),
+                                   notification.summary.c_str(), body.c_str())) < 0 ||
+        (r = sd_bus_message_append_strv(call.get(), const_cast<char**>(actions.data()))) < 0 ||
+        (r = sd_bus_message_append(call.get(), "a{sv}i", 1, "urgency", "y", critical, -1)) < 0) {
+        return sys::systemError("cannot build the Notify call", -r);
     }
-    if (r >= 0) {
-        r = sd_bus_message_append_strv(call, const_cast<char**>(actions.data()));
-    }
-    if (r >= 0) {
-        r = sd_bus_message_append(call, "a{sv}i", 1, "urgency", "y", critical, -1);
-    }
+    BusError error;
+    sd_bus_message* raw = nullptr;
+    r = sd_bus_call(bus, call.get(), 0, error.get(), &raw);
+    const BusMessage reply(raw);
+    std::uint32_t id = 0;
     if (r < 0) {
-        outcome = failedMark + errnoText("cannot build the Notify call", r);
-    } else if ((r = sd_bus_call(bus, call, 0, &error, &reply)) < 0) {
-        outcome = failedMark + errorText("Notify failed", error, r);
-    } else if ((r = sd_bus_message_read(reply, "u", &id)) < 0) {
-        outcome = failedMark + errnoText("unexpected answer to Notify", r);
-    } else {
-        outcome = sentMark + std::to_string(id);
+        return sys::Error{error.describe("Notify failed", r)};
     }
-    sd_bus_message_unref(reply);
-    sd_bus_message_unref(call);
-    sd_bus_error_free(&error);
-    return outcome;
+    if ((r = sd_bus_message_read(raw, "u", &id)) < 0) {
+        return sys::systemError("unexpected answer to Notify", -r);
+    }
+    return id;
 }
 
-// Writes all of `text` to `fd`.
-bool writeAll(int fd, const std::string& text) {
-    ssize_t written = -1;
-    do {
-        written = ::write(fd, text.data(), text.size());
-    } while (written < 0 && errno == EINTR);
-    return written == static_cast<ssize_t>(text.size());
+// Sends the notification and returns the report; where it has buttons, `listener` is set up to
+// hear them on `bus`, with `match` kept alive.
+std::string notify(sd_bus* bus, const Notification& notification, std::uint32_t replaces,
+                   Listener& listener, BusSlot& match) {
+    const sys::Result<std::string> owner = serviceOwner(bus);
+    if (!owner) {
+        return failedMark + owner.error().text;
+    }
+    // Signals only from the server's own connection: anyone on the bus may send a signal
+    // named ActionInvoked, and only the server can tell that the user pressed a button.
+    const std::string rule = "type='signal',sender='" + *owner + "',path='" + notificationsPath +
+                             "',interface='" + notificationsName + "'";
+    sd_bus_slot* slot = nullptr;
+    const bool withActions =
+        notification.offer != Offer::Nothing && serverShowsActions(bus, *owner) &&
+        sd_bus_add_match(bus, &slot, rule.c_str(), onServerSignal, &listener) >= 0;
+    match.reset(slot);
+    const sys::Result<std::uint32_t> id =
+        callNotify(bus, *owner, notification, replaces, withActions);
+    if (!id) {
+        return failedMark + id.error().text;
+    }
+    listener.id = *id;
+    listener.offer = notification.offer;
+    return (withActions ? listeningMark : sentMark) + std::to_string(*id);
 }
 
 // Sends the notification, reports on `reportFd` and closes it; where the notification has
-// buttons, then passes each one pressed on to `choiceFd` until it closes. Returns the exit status.
+// buttons, then passes each one pressed on to `choiceFd` until it closes. The exit status.
 int notifyAndListen(const std::string& busAddress, const Notification& notification,
-                    std::uint32_t replaces, int reportFd, int choiceFd) {
-    sd_bus* bus = nullptr;
-    int r = sd_bus_new(&bus);
-    if (r < 0) {
-        return writeAll(reportFd, failedMark + errnoText("sd_bus_new", r)) ? 0 : 1;
-    }
-    std::string report;
-    sd_bus_slot* match = nullptr;
+                    std::uint32_t replaces, sys::Fd reportFd, int choiceFd) {
     Listener listener;
     listener.choiceFd = choiceFd;
-    std::string failure;
-    std::optional<std::string> owner;
-    if ((r = sd_bus_set_address(bus, busAddress.c_str())) < 0 ||
-        (r = sd_bus_set_bus_client(bus, 1)) < 0 ||
-        (r = sd_bus_set_method_call_timeout(
-             bus,
-             std::chrono::duration_cast<std::chrono::microseconds>(notifyCallTimeout).count())) <
-            0) {
-        report = failedMark + errnoText("cannot set up the bus", r);
-    } else if ((r = sd_bus_start(bus)) < 0) {
-        report = failedMark + errnoText(("cannot connect to " + busAddress).c_str(), r);
-    } else if (!(owner = serviceOwner(bus, failure))) {
-        report = failedMark + failure;
-    } else {
-        // Signals only from the server's own connection: anyone on the bus may send a signal
-        // named ActionInvoked, and only the server can tell that the user pressed a button.
-        const bool withActions =
-            !notification.actions.empty() && serverShowsActions(bus, *owner) &&
-            sd_bus_add_match(bus, &match,
-                             ("type='signal',sender='" + *owner + "',path='" + notificationsPath +
-                              "',interface='" + notificationsName + "'")
-                                 .c_str(),
-                             onServerSignal, &listener) >= 0;
-        report = callNotify(bus, *owner, notification, replaces, withActions);
-        if (withActions && report[0] == sentMark) {
-            report[0] = listeningMark;
-            listener.id = static_cast<std::uint32_t>(std::stoul(report.substr(1)));
-        }
-    }
-    const bool reported = writeAll(reportFd, report);
-    ::close(reportFd);
-    int status = reported ? 0 : 1;
+    BusSlot match;
+    sys::Result<Bus> bus = connectTo(busAddress);
+    std::string report = bus ? notify(bus->get(), notification, replaces, listener, match)
+                             : failedMark + bus.error().text;
+    // The server's words come back in a failure: never more than is read on the other side.
+    report.resize(std::min(report.size(), notifyReportLimit));
+    const bool reported = static_cast<bool>(sys::writeAll(reportFd.get(), report));
+    reportFd.reset();
     while (reported && report[0] == listeningMark && !listener.closed) {
-        r = sd_bus_process(bus, nullptr);
-        if (r < 0 || (r == 0 && sd_bus_wait(bus, UINT64_MAX) < 0)) {
+        const int r = sd_bus_process(bus->get(), nullptr);
+        if (r < 0 || (r == 0 && sd_bus_wait(bus->get(), UINT64_MAX) < 0)) {
             break; // the bus is gone, and with it the notification's buttons
         }
     }
-    sd_bus_slot_unref(match);
-    sd_bus_flush_close_unref(bus);
-    return status;
-}
-
-SendResult notSent(std::string why) {
-    SendResult result;
-    result.detail = std::move(why);
-    return result;
+    return reported ? 0 : 1;
 }
 
 [[noreturn]] void notifyingChild(pid_t parent, const Recipient& recipient,
                                  const std::string& busAddress, const Notification& notification,
-                                 std::uint32_t replaces, int reportFd, int choiceFd) {
+                                 std::uint32_t replaces, sys::Fd reportFd, sys::Fd choiceFd) {
     // Not "zarn-shutdown": the probe of the application must find the waiting process only.
     ::prctl(PR_SET_NAME, "zarn-notify", 0, 0, 0);
     // It is about to run as the user and talk to a bus the user controls: root's descriptors
     // (the task's timer, its SIGTERM descriptor, the one-task lock) stay behind.
-    const int keep[] = {reportFd, choiceFd};
+    const int keep[] = {reportFd.get(), choiceFd.get()};
     closeDescriptorsExcept(keep);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    const std::string refused = becomeRecipient(recipient);
-    if (!refused.empty()) {
-        ::_exit(writeAll(reportFd, failedMark + refused) ? 0 : 1);
+    if (const sys::Result<> became = becomeRecipient(recipient); !became) {
+        ::_exit(sys::writeAll(reportFd.get(), failedMark + became.error().text) ? 0 : 1);
     }
     // Set after the ids changed, which clear it; the parent may have died in between.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
     if (::getppid() != parent) {
-        ::_exit(writeAll(reportFd, failedMark + std::string("the waiting process ended")) ? 0 : 1);
+        ::_exit(1);
     }
-    ::_exit(notifyAndListen(busAddress, notification, replaces, reportFd, choiceFd));
+    ::_exit(
+        notifyAndListen(busAddress, notification, replaces, std::move(reportFd), choiceFd.get()));
+}
+
+// What the child's report says: the notification on screen, or why not.
+sys::Result<Sent> readReport(const sys::BoundedRead& report, std::chrono::milliseconds limit,
+                             ChoiceSource source) {
+    if (report.end == sys::ReadEnd::Stopped) {
+        return sys::Error{"stopped by SIGTERM"};
+    }
+    if (report.end == sys::ReadEnd::TimedOut) {
+        return sys::Error{"no answer within " + std::to_string(limit.count()) + " ms"};
+    }
+    const std::string_view text = report.bytes;
+    const char mark = text.empty() ? '\0' : text[0];
+    if (mark == failedMark) {
+        return sys::Error{shownText(text.substr(1), notifyReportLimit)};
+    }
+    const std::optional<std::uint32_t> id = sys::parseDecimal<std::uint32_t>(text.substr(1));
+    if ((mark != sentMark && mark != listeningMark) || !id) {
+        return sys::Error{"the sending process ended without a report"};
+    }
+    return Sent{*id, mark == listeningMark ? std::move(source) : ChoiceSource()};
 }
 
 } // namespace
 
-SendResult sendNotificationAs(const Recipient& recipient, const std::string& busAddress,
-                              const Notification& notification, std::chrono::milliseconds limit,
-                              int stopFd, std::uint32_t replaces) {
-    int report[2];
-    int choices[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) {
-        return notSent(errnoText("pipe", errno));
-    }
-    if (::pipe2(choices, O_CLOEXEC) != 0) {
-        const int error = errno;
-        ::close(report[0]);
-        ::close(report[1]);
-        return notSent(errnoText("pipe", error));
+sys::Result<Sent> sendNotificationAs(const Recipient& recipient, const std::string& busAddress,
+                                     const Notification& notification,
+                                     std::chrono::milliseconds limit, int stopFd,
+                                     std::uint32_t replaces) {
+    sys::Result<sys::Pipe> report = sys::makePipe();
+    sys::Result<sys::Pipe> choices = sys::makePipe();
+    if (!report || !choices) {
+        return !report ? report.error() : choices.error();
     }
     const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child < 0) {
-        const int error = errno;
-        for (const int fd : {report[0], report[1], choices[0], choices[1]}) {
-            ::close(fd);
-        }
-        return notSent(errnoText("fork", error));
+        return sys::systemError("fork");
     }
     if (child == 0) {
-        ::close(report[0]);
-        ::close(choices[0]);
-        notifyingChild(parent, recipient, busAddress, notification, replaces, report[1],
-                       choices[1]);
+        report->read.reset();
+        choices->read.reset();
+        notifyingChild(parent, recipient, busAddress, notification, replaces,
+                       std::move(report->write), std::move(choices->write));
     }
-    ::close(report[1]);
-    ::close(choices[1]);
+    report->write.reset();
+    choices->write.reset();
     // From here on the child's choices reach the caller, or the child is killed with the source.
-    ChoiceSource source(choices[0], child);
-
-    const auto giveUp = std::chrono::steady_clock::now() + limit;
-    std::string text;
-    bool ended = false;
-    bool stopped = false;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            giveUp - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            break;
-        }
-        pollfd watched[2] = {{report[0], POLLIN, 0}, {stopFd, POLLIN, 0}};
-        const int ready = ::poll(watched, 2, static_cast<int>(left.count()));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready < 0) {
-            break;
-        }
-        if (watched[1].revents != 0) {
-            stopped = true;
-            break;
-        }
-        if (watched[0].revents == 0) {
-            continue;
-        }
-        char buffer[512];
-        const ssize_t got = ::read(report[0], buffer, sizeof buffer);
-        if (got > 0) {
-            text.append(buffer, static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            ended = true;
-            break;
-        }
-    }
-    ::close(report[0]);
-    if (stopped) {
-        return notSent("stopped by SIGTERM");
-    }
-    if (!ended) {
-        return notSent("no answer within " + std::to_string(limit.count()) + " ms");
-    }
-    if (text.empty() ||
-        (text[0] != sentMark && text[0] != failedMark && text[0] != listeningMark)) {
-        return notSent("the sending process ended without a report");
-    }
-    if (text[0] == failedMark) {
-        return notSent(text.substr(1));
-    }
-    SendResult result;
-    result.sent = true;
-    result.detail = text.substr(1);
-    result.id = static_cast<std::uint32_t>(std::strtoul(result.detail.c_str(), nullptr, 10));
-    if (text[0] == listeningMark) {
-        result.choices = std::move(source);
-    }
-    return result;
+    ChoiceSource source(std::move(choices->read), child);
+    const sys::BoundedRead answer = sys::readBounded(
+        report->read.get(), notifyReportLimit, std::chrono::steady_clock::now() + limit, stopFd);
+    return readReport(answer, limit, std::move(source));
 }
 
 DesktopNotifications desktopNotifications(std::optional<Recipient> recipient,
@@ -380,29 +305,32 @@ DesktopNotifications desktopNotifications(std::optional<Recipient> recipient,
             log(LOG_WARNING, what + " not sent" + to + ": the deadline has come");
             return {};
         }
-        SendResult result =
+        sys::Result<Sent> sent =
             sendNotificationAs(*recipient, busAddress, notification, limit, stopFd, *shown);
-        if (!result.sent) {
-            log(LOG_WARNING, what + " failed" + to + " on " + busAddress + ": " + result.detail);
+        if (!sent) {
+            log(LOG_WARNING,
+                what + " failed" + to + " on " + busAddress + ": " + sent.error().text);
             return {};
         }
-        *shown = result.id;
-        log(LOG_INFO, what + " sent" + to + " on " + busAddress + ", id " + result.detail +
-                          (result.choices.fd() >= 0 ? ", with its buttons" : ""));
-        return std::move(result.choices);
+        *shown = sent->id;
+        log(LOG_INFO, what + " sent" + to + " on " + busAddress + ", id " +
+                          std::to_string(sent->id) +
+                          (sent->choices.fd() >= 0 ? ", with its buttons" : ""));
+        return std::move(sent->choices);
     };
     DesktopNotifications notifications;
     notifications.warn = [send](Action action, Instant deadline, Offer offer, int stopFd) {
         const auto untilDeadline = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::system_clock::now());
-        return send("warning of " + std::string(actionVerb(action)) + " at " +
+        return send("warning of " + std::string(actionWord(action)) + " at " +
                         describeInstant(deadline),
                     warningFor(action, deadline, offer),
                     std::min<std::chrono::milliseconds>(notifySendLimit, untilDeadline), stopFd);
     };
     notifications.notify = [send](Notice notice, Action action, Instant deadline, int stopFd) {
-        static constexpr const char* kinds[] = {"skipped", "cancelled", "postponed"};
-        send("notice that " + std::string(actionVerb(action)) + " at " + describeInstant(deadline) +
+        static constexpr const char* kinds[] = {"skipped", "cancelled", "postponed",
+                                                "not postponed"};
+        send("notice that " + std::string(actionWord(action)) + " at " + describeInstant(deadline) +
                  " is " + kinds[static_cast<int>(notice)],
              noticeFor(notice, action, deadline), notifySendLimit, stopFd);
     };

@@ -14,13 +14,14 @@ namespace zarn::helper {
 inline constexpr std::chrono::seconds notifyCallTimeout{5};
 /// How long the sending child may live in all.
 inline constexpr std::chrono::seconds notifySendLimit{10};
+/// The most of the sending child's report that is read and logged: the server's own texts (an
+/// error's message) come back in it.
+inline constexpr std::size_t notifyReportLimit = 256;
 
-/// How one send ended; `detail` is the notification id or the reason it failed, for the log.
-struct SendResult {
-    bool sent = false;
-    std::string detail;
+/// A notification on screen.
+struct Sent {
     std::uint32_t id = 0;
-    /// The user's choices, when the notification offers actions that the server can show.
+    /// The user's choices, when the notification offers buttons that the server can show.
     ChoiceSource choices;
 };
 
@@ -32,10 +33,12 @@ struct SendResult {
 /// has not reported within `limit` or as soon as `stopFd` (-1: none) becomes readable; the stop
 /// descriptor is not read. Buttons are offered only where the server lists the "actions"
 /// capability; then the child stays, listening to the server's own connection alone, and passes
-/// each button pressed on as a choice until the notification closes or the source is dropped.
-SendResult sendNotificationAs(const Recipient& recipient, const std::string& busAddress,
-                              const Notification& notification, std::chrono::milliseconds limit,
-                              int stopFd, std::uint32_t replaces = 0);
+/// each offered button pressed on as a choice until the notification closes or the source is
+/// dropped. Why it failed is one line of printable text, at most notifyReportLimit bytes long.
+sys::Result<Sent> sendNotificationAs(const Recipient& recipient, const std::string& busAddress,
+                                     const Notification& notification,
+                                     std::chrono::milliseconds limit, int stopFd,
+                                     std::uint32_t replaces = 0);
 
 /// How the waiting process reaches its user's desktop: the warnings, and the notices.
 struct DesktopNotifications {

@@ -1,29 +1,22 @@
 #include "helper/Request.h"
 
+#include "sys/Decimal.h"
+
 #include <array>
-#include <charconv>
 #include <ctime>
 
 namespace zarn::helper {
 
 std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args) {
-    if (args.size() != 2 || args[0] != "-c" || args[1].empty() ||
-        args[1].find_first_not_of("0123456789") != std::string_view::npos) {
-        return std::nullopt;
-    }
-    pid_t pid = 0;
-    const auto [end, error] = std::from_chars(args[1].data(), args[1].data() + args[1].size(), pid);
-    if (error != std::errc() || end != args[1].data() + args[1].size() || pid <= 0) {
-        return std::nullopt;
-    }
-    return pid;
+    const std::optional<pid_t> pid =
+        args.size() == 2 && args[0] == "-c" ? sys::parseDecimal<pid_t>(args[1]) : std::nullopt;
+    return pid && *pid > 0 ? pid : std::nullopt;
 }
 
-std::string shownStamp(std::string_view stamp) {
-    constexpr std::size_t shownBytes = 32;
+std::string shownText(std::string_view text, std::size_t limit) {
     constexpr char hex[] = "0123456789abcdef";
     std::string shown;
-    for (const char c : stamp.substr(0, shownBytes)) {
+    for (const char c : text.substr(0, limit)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x20 && byte < 0x7f && byte != '\\') {
             shown += c;
@@ -33,22 +26,14 @@ std::string shownStamp(std::string_view stamp) {
             shown += hex[byte & 0xf];
         }
     }
-    if (stamp.size() > shownBytes) {
+    if (text.size() > limit) {
         shown += "...";
     }
     return shown;
 }
 
-std::string_view actionVerb(Action action) {
-    switch (action) {
-    case Action::PowerOff:
-        return "poweroff";
-    case Action::Reboot:
-        return "reboot";
-    case Action::Suspend:
-        return "suspend";
-    }
-    return "poweroff";
+std::string shownStamp(std::string_view stamp) {
+    return shownText(stamp, 32);
 }
 
 std::string formatLocal(Instant instant, const char* format) {

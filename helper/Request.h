@@ -1,7 +1,10 @@
 #pragma once
 
+#include "sys/Action.h"
+#include "sys/Result.h"
 #include "task/TaskLine.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +14,7 @@
 namespace zarn::helper {
 
 // The task line and its time are the shared task library's; the helper's code names them here.
+using sys::actionWord;
 using task::Action;
 using task::classifyStamp;
 using task::deadlineFromStamp;
@@ -18,6 +22,9 @@ using task::Instant;
 using task::LocalTime;
 using task::parseArguments;
 using task::Request;
+
+/// Writes one message with a syslog priority (LOG_INFO, LOG_WARNING, LOG_ERR).
+using LogFunction = std::function<void(int priority, const std::string& message)>;
 
 /// The fixed name in every message, whatever the executable is called.
 inline constexpr std::string_view programName = "zarn-shutdown";
@@ -28,13 +35,13 @@ inline constexpr std::string_view usageText =
 /// number that fits a pid; nothing for anything else.
 std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args);
 
-/// `stamp` as it may be written to a terminal: at most its first 32 bytes, each byte that is not
-/// printable ASCII (and the backslash) written as \xNN, then "..." when it was longer. A caller's
-/// argument must never reach the terminal raw: escape sequences would act on it.
+/// `text` as it may be written to a terminal or the log, on one line: at most its first `limit`
+/// bytes, each byte that is not printable ASCII (and the backslash) written as \xNN, then "..."
+/// when it was longer. Text from a caller or a user's server must never reach either raw: escape
+/// sequences would act on a terminal, and a newline would forge a log line.
+std::string shownText(std::string_view text, std::size_t limit);
+/// A stamp from the command line as shownText shows it, at most 32 bytes of it.
 std::string shownStamp(std::string_view stamp);
-
-/// The systemctl and loginctl verb of `action`: "poweroff", "reboot" or "suspend".
-std::string_view actionVerb(Action action);
 
 /// `instant` as local "YYYY-MM-DD HH:MM:SS ZONE", for log messages.
 std::string describeInstant(Instant instant);

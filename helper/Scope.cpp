@@ -1,12 +1,11 @@
 #include "helper/Scope.h"
 
+#include "helper/SdBus.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <sys/stat.h>
-#include <systemd/sd-bus.h>
 #include <thread>
 #include <unistd.h>
 
@@ -15,10 +14,6 @@ namespace zarn::helper {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string failure(const char* step, int result) {
-    return std::string(step) + ": " + std::strerror(-result);
-}
 
 // True when /proc/self/cgroup names the unit as the last part of this process's cgroup.
 bool inUnit(const std::string& unitName) {
@@ -51,58 +46,45 @@ std::string scopeUnitName(std::string_view programFileName, pid_t pid) {
     return name + "-" + std::to_string(pid) + ".scope";
 }
 
-std::optional<std::string> moveIntoOwnScope(const std::string& unitName,
-                                            std::chrono::milliseconds limit) {
+sys::Result<> moveIntoOwnScope(const std::string& unitName, std::chrono::milliseconds limit) {
     const auto giveUp = Clock::now() + limit;
-    sd_bus* bus = nullptr;
-    int r = sd_bus_open_system(&bus);
+    sd_bus* raw = nullptr;
+    int r = sd_bus_open_system(&raw);
+    const Bus bus(raw);
     if (r < 0) {
-        return failure("cannot connect to the system bus", r);
+        return sys::systemError("cannot connect to the system bus", -r);
     }
-    sd_bus_message* call = nullptr;
-    sd_bus_message* reply = nullptr;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    BusMessage call;
     const auto pid = static_cast<std::uint32_t>(::getpid());
     // "fail": never replace a unit of that name that is still on its way out. The scope is
     // collected as soon as its process has ended, however that ended.
-    if ((r = sd_bus_message_new_method_call(
-             bus, &call, "org.freedesktop.systemd1", "/org/freedesktop/systemd1",
-             "org.freedesktop.systemd1.Manager", "StartTransientUnit")) >= 0 &&
-        (r = sd_bus_message_append(call, "ss", unitName.c_str(), "fail")) >= 0 &&
-        (r = sd_bus_message_open_container(call, 'a', "(sv)")) >= 0 &&
-        (r = sd_bus_message_append(call, "(sv)", "Description", "s", "The scheduled power task")) >=
-            0 &&
-        (r = sd_bus_message_append(call, "(sv)", "PIDs", "au", 1, pid)) >= 0 &&
-        (r = sd_bus_message_append(call, "(sv)", "CollectMode", "s", "inactive-or-failed")) >= 0 &&
-        (r = sd_bus_message_close_container(call)) >= 0 &&
-        (r = sd_bus_message_append(call, "a(sa(sv))", 0)) >= 0) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::microseconds>(giveUp - Clock::now());
-        r = sd_bus_call(bus, call,
-                        static_cast<std::uint64_t>(std::max<std::int64_t>(left.count(), 1)), &error,
-                        &reply);
+    if ((r = newCall(raw, call, "org.freedesktop.systemd1", "/org/freedesktop/systemd1",
+                     "org.freedesktop.systemd1.Manager", "StartTransientUnit")) < 0 ||
+        (r = sd_bus_message_append(call.get(), "ss", unitName.c_str(), "fail")) < 0 ||
+        (r = sd_bus_message_append(call.get(), "a(sv)", 3, "Description", "s",
+                                   "The scheduled power task", "PIDs", "au", 1, pid, "CollectMode",
+                                   "s", "inactive-or-failed")) < 0 ||
+        (r = sd_bus_message_append(call.get(), "a(sa(sv))", 0)) < 0) {
+        return sys::systemError("StartTransientUnit", -r);
     }
-    std::optional<std::string> why;
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(giveUp - Clock::now());
+    BusError error;
+    sd_bus_message* reply = nullptr;
+    r = sd_bus_call(raw, call.get(),
+                    static_cast<std::uint64_t>(std::max<std::int64_t>(left.count(), 1)),
+                    error.get(), &reply);
+    const BusMessage answer(reply);
     if (r < 0) {
-        why = sd_bus_error_is_set(&error)
-                  ? std::string("StartTransientUnit ") + unitName + ": " + error.message
-                  : failure("StartTransientUnit", r);
-    }
-    sd_bus_error_free(&error);
-    sd_bus_message_unref(reply);
-    sd_bus_message_unref(call);
-    sd_bus_flush_close_unref(bus);
-    if (why) {
-        return why;
+        return sys::Error{error.describe("StartTransientUnit " + unitName, r)};
     }
     // The call returns once the start job is queued; the process moves when the job runs.
     while (!inUnit(unitName)) {
         if (Clock::now() >= giveUp) {
-            return "the process did not reach " + unitName + " in time";
+            return sys::Error{"the process did not reach " + unitName + " in time"};
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return std::nullopt;
+    return sys::Ok{};
 }
 
 } // namespace zarn::helper

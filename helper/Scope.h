@@ -1,7 +1,8 @@
 #pragma once
 
+#include "sys/Result.h"
+
 #include <chrono>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -19,8 +20,7 @@ std::string scopeUnitName(std::string_view programFileName, pid_t pid);
 /// Moves this process into a new transient scope unit `unitName` of the system's service manager
 /// (StartTransientUnit on the system bus, with this pid), so that it no longer belongs to the
 /// caller's login session and no logout or session kill ends it. Needs root. Waits, at most
-/// `limit` in all, until the process's cgroup is the scope's. Nothing when it is; else why not.
-std::optional<std::string> moveIntoOwnScope(const std::string& unitName,
-                                            std::chrono::milliseconds limit);
+/// `limit` in all, until the process's cgroup is the scope's.
+sys::Result<> moveIntoOwnScope(const std::string& unitName, std::chrono::milliseconds limit);
 
 } // namespace zarn::helper

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "sys/Fd.h"
+
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace zarn::helper {
 
@@ -13,15 +14,10 @@ inline constexpr const char* runFolder = "/run";
 /// under another name has a folder of its own.
 std::string taskFolderPath(std::string_view parent, std::string_view programFileName);
 
-/// The task folder, opened for the lock and the record.
-struct TaskFolder {
-    int fd = -1;       ///< the folder (close-on-exec), -1 when it cannot be used
-    std::string error; ///< why not, for the message after "zarn-shutdown: "
-};
-
-/// Creates the folder `path` (mode 0755) when it is missing, and opens it. Refused when it is a
-/// link, no folder, not owned by this process's effective user, or writable by others: nobody
-/// but its owner may place anything in it.
-TaskFolder makeTaskFolder(const std::string& path);
+/// Creates the folder `path` when it is missing, and opens it (close-on-exec), with mode 0755 so
+/// that every user's --show can read the record: a folder of this process's effective user with
+/// another mode is given that mode. Refused when it is a link, no folder, another user's, or
+/// writable by others, who may have placed anything in it. The error follows "zarn-shutdown: ".
+sys::Result<sys::Fd> makeTaskFolder(const std::string& path);
 
 } // namespace zarn::helper

@@ -1,9 +1,9 @@
 #include "helper/TaskLock.h"
 
+#include "sys/Decimal.h"
 #include "task/TaskRecord.h"
 
 #include <cerrno>
-#include <charconv>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/file.h>
@@ -26,48 +26,38 @@ std::string executableFileName(const char* argv0) {
 TaskLock takeTaskLock(int folderFd) {
     // Only its owner can write to the folder; still, a link is never followed, and only a file of
     // this user's that no one else can open is taken.
-    const int fd =
-        ::openat(folderFd, task::taskLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return {};
-    }
+    sys::Fd fd(::openat(folderFd, task::taskLockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                        0600));
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid() ||
-        ((status.st_mode & 0077) != 0 && ::fchmod(fd, 0600) != 0)) {
-        ::close(fd);
+    if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != ::geteuid() ||
+        ((status.st_mode & 0077) != 0 && ::fchmod(fd.get(), 0600) != 0)) {
         return {};
     }
     int locked = -1;
     do {
-        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+        locked = ::flock(fd.get(), LOCK_EX | LOCK_NB);
     } while (locked != 0 && errno == EINTR);
     if (locked == 0) {
-        return {TaskLock::State::Taken, fd, 0};
+        return {TaskLock::State::Taken, std::move(fd), 0};
     }
     if (errno != EWOULDBLOCK) {
-        ::close(fd);
         return {};
     }
     // The holder's starter records it right after the fork; give that a moment.
-    pid_t holder = recordedLockHolder(fd);
+    pid_t holder = recordedLockHolder(fd.get());
     for (int round = 0; holder == 0 && round < 100; ++round) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        holder = recordedLockHolder(fd);
+        holder = recordedLockHolder(fd.get());
     }
-    ::close(fd);
-    return {TaskLock::State::Busy, -1, holder};
+    return {TaskLock::State::Busy, sys::Fd(), holder};
 }
 
-bool recordLockHolder(int fd, pid_t pid) {
-    const std::string text = std::to_string(pid) + '\n';
-    if (::ftruncate(fd, 0) != 0) {
-        return false;
+sys::Result<> recordLockHolder(int fd, pid_t pid) {
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
+        return sys::systemError("cannot record the lock's holder");
     }
-    ssize_t written = -1;
-    do {
-        written = ::pwrite(fd, text.data(), text.size(), 0);
-    } while (written < 0 && errno == EINTR);
-    return written == static_cast<ssize_t>(text.size());
+    return sys::writeAll(fd, std::to_string(pid) + '\n');
 }
 
 pid_t recordedLockHolder(int fd) {
@@ -76,30 +66,25 @@ pid_t recordedLockHolder(int fd) {
     if (got <= 0) {
         return 0;
     }
-    pid_t pid = 0;
-    const auto [end, error] = std::from_chars(text, text + got, pid);
-    if (error != std::errc() || end == text || *end != '\n' || pid <= 0) {
-        return 0;
-    }
-    return pid;
+    const std::string_view line(text, static_cast<std::size_t>(got));
+    const std::optional<pid_t> pid = line.back() == '\n'
+                                         ? sys::parseDecimal<pid_t>(line.substr(0, line.size() - 1))
+                                         : std::nullopt;
+    return pid && *pid > 0 ? *pid : 0;
 }
 
 bool isLockHeldBy(int folderFd, pid_t pid) {
-    const int fd = ::openat(folderFd, task::taskLockFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    const sys::Fd fd(::openat(folderFd, task::taskLockFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat status {};
+    if (!fd || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != ::geteuid()) {
         return false;
     }
-    struct stat status {};
-    bool held = false;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid()) {
-        if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
-            ::flock(fd, LOCK_UN);
-        } else {
-            held = errno == EWOULDBLOCK && recordedLockHolder(fd) == pid;
-        }
+    if (::flock(fd.get(), LOCK_SH | LOCK_NB) == 0) {
+        ::flock(fd.get(), LOCK_UN);
+        return false;
     }
-    ::close(fd);
-    return held;
+    return errno == EWOULDBLOCK && recordedLockHolder(fd.get()) == pid;
 }
 
 } // namespace zarn::helper

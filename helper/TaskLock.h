@@ -1,7 +1,8 @@
 #pragma once
 
+#include "sys/Fd.h"
+
 #include <string>
-#include <string_view>
 #include <sys/types.h>
 
 namespace zarn::helper {
@@ -11,7 +12,7 @@ struct TaskLock {
     enum class State { Taken, Busy, Failed };
     State state = State::Failed;
     /// Taken: the locked descriptor (close-on-exec). The lock lasts while any process keeps it.
-    int fd = -1;
+    sys::Fd fd;
     /// Busy: the waiting process that holds the lock, 0 when it has not recorded itself yet.
     pid_t holder = 0;
 };
@@ -29,8 +30,8 @@ TaskLock takeTaskLock(int folderFd);
 /// holder.
 bool isLockHeldBy(int folderFd, pid_t pid);
 
-/// Records `pid` as the holder in the locked file `fd`; false when the write fails.
-bool recordLockHolder(int fd, pid_t pid);
+/// Records `pid` as the holder in the locked file `fd`.
+sys::Result<> recordLockHolder(int fd, pid_t pid);
 
 /// The holder recorded in the lock file `fd`; 0 when none is.
 pid_t recordedLockHolder(int fd);

@@ -1,36 +1,20 @@
 #include "helper/Warnings.h"
 
 #include "helper/Messages.h"
+#include "sys/Decimal.h"
+#include "sys/Process.h"
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <ctime>
 #include <limits>
 
 namespace zarn::helper {
 
-namespace {
-
-// The digits of a decimal number without sign or blanks; nothing for anything else.
-template <typename Number> std::optional<Number> plainNumber(std::string_view text) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
-        return std::nullopt;
-    }
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-} // namespace
-
 std::vector<Instant> warningInstants(Instant now, Instant deadline,
-                                     std::span<const std::chrono::seconds> offsets) {
+                                     std::span<const std::chrono::milliseconds> offsets) {
     std::vector<Instant> instants;
-    for (const std::chrono::seconds offset : offsets) {
+    for (const std::chrono::milliseconds offset : offsets) {
         if (offset.count() <= 0) {
             continue;
         }
@@ -58,7 +42,7 @@ std::optional<std::vector<std::chrono::seconds>> parseWarningOffsets(std::string
         // Six digits are over eleven days, far beyond any warning, and keep deadline - offset
         // valid.
         const std::optional<long> seconds =
-            item.size() <= 6 ? plainNumber<long>(item) : std::nullopt;
+            item.size() <= 6 ? sys::parseDecimal<long>(item) : std::nullopt;
         if (!seconds || *seconds == 0) {
             return std::nullopt;
         }
@@ -72,8 +56,8 @@ std::optional<Recipient> recipientFrom(const char* uidText, const char* gidText)
     if (uidText == nullptr || gidText == nullptr) {
         return std::nullopt;
     }
-    const std::optional<uid_t> uid = plainNumber<uid_t>(uidText);
-    const std::optional<gid_t> gid = plainNumber<gid_t>(gidText);
+    const std::optional<uid_t> uid = sys::parseDecimal<uid_t>(uidText);
+    const std::optional<gid_t> gid = sys::parseDecimal<gid_t>(gidText);
     // (uid_t)-1 means "unchanged" to setuid and setreuid, so it can never be dropped to.
     if (!uid || !gid || *uid == 0 || *uid == std::numeric_limits<uid_t>::max() ||
         *gid == std::numeric_limits<gid_t>::max()) {
@@ -84,6 +68,55 @@ std::optional<Recipient> recipientFrom(const char* uidText, const char* gidText)
 
 std::string userBusAddress(uid_t uid) {
     return "unix:path=/run/user/" + std::to_string(uid) + "/bus";
+}
+
+std::string_view choiceKey(Choice choice) {
+    return choice == Choice::Cancel ? "cancel" : "postpone";
+}
+
+std::optional<Choice> offeredChoice(Offer offer, std::string_view key) {
+    if (offer != Offer::Nothing && key == choiceKey(Choice::Cancel)) {
+        return Choice::Cancel;
+    }
+    if (offer == Offer::CancelOrPostpone && key == choiceKey(Choice::Postpone)) {
+        return Choice::Postpone;
+    }
+    return std::nullopt;
+}
+
+ChoiceSource& ChoiceSource::operator=(ChoiceSource&& other) noexcept {
+    if (this != &other) {
+        end();
+        fd_ = std::move(other.fd_);
+        pid_ = std::exchange(other.pid_, 0);
+    }
+    return *this;
+}
+
+std::optional<Choice> ChoiceSource::next() {
+    char byte = 0;
+    const sys::BoundedRead read = sys::readBounded(fd_.get(), 1);
+    if (read.end == sys::ReadEnd::Full) {
+        byte = read.bytes[0];
+    }
+    for (const Choice choice : {Choice::Cancel, Choice::Postpone}) {
+        if (byte == choiceKey(choice)[0]) {
+            return choice;
+        }
+    }
+    end();
+    return std::nullopt;
+}
+
+sys::Result<> ChoiceSource::send(int fd, Choice choice) {
+    return sys::writeAll(fd, choiceKey(choice).substr(0, 1));
+}
+
+void ChoiceSource::end() {
+    fd_.reset();
+    if (pid_ > 0) {
+        sys::killAndReap(std::exchange(pid_, 0));
+    }
 }
 
 namespace {
@@ -138,12 +171,14 @@ Notification warningFor(Action action, Instant deadline, Offer offer) {
             translated("Save your work. You can cancel it here; it cannot be postponed again.");
         break;
     }
+    notification.offer = offer;
     if (offer != Offer::Nothing) {
-        notification.actions.emplace_back(cancelActionKey, translated("Cancel"));
+        notification.actions.emplace_back(choiceKey(Choice::Cancel), translated("Cancel"));
         notification.bodyWithoutActions = plainBody;
     }
     if (offer == Offer::CancelOrPostpone) {
-        notification.actions.emplace_back(postponeActionKey, translated("Postpone 10 minutes"));
+        notification.actions.emplace_back(choiceKey(Choice::Postpone),
+                                          translated("Postpone 10 minutes"));
     }
     return notification;
 }
@@ -173,6 +208,14 @@ Notification noticeFor(Notice notice, Action action, Instant deadline) {
                                              translated("Going to sleep is postponed to %s")),
                                         time);
         notification.body = translated("You will be warned again before then.");
+        break;
+    case Notice::NotPostponed:
+        notification.summary =
+            withTime(pick(action, translated("Could not postpone: the shutdown stays at %s"),
+                          translated("Could not postpone: the restart stays at %s"),
+                          translated("Could not postpone: going to sleep stays at %s")),
+                     time);
+        notification.body = translated("It could not be moved. Save your work before then.");
         break;
     }
     return notification;

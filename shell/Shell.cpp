@@ -1,22 +1,17 @@
 #include "shell/Shell.h"
 
 #include "shell/Utf8.h"
+#include "sys/Fd.h"
+#include "sys/Process.h"
 
-#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
-#include <ctime>
 #include <fcntl.h>
 #include <limits>
-#include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -27,14 +22,7 @@ namespace {
 
 constexpr std::size_t outputLimit = 4096;
 constexpr std::string_view probeSeparator = "shutdown";
-using Deadline = std::chrono::steady_clock::time_point;
-
-// What is left until `deadline` in whole milliseconds for poll, at least 0.
-int millisecondsUntil(Deadline deadline) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
-}
+using sys::Deadline;
 
 bool isRunnable(const std::string& commandLine) {
     return commandLine.find('\0') == std::string::npos && isValidUtf8(commandLine);
@@ -68,82 +56,23 @@ std::int64_t leadingInteger(std::string_view text) {
     return value;
 }
 
-// Writes everything, retrying short writes, until `deadline`: the descriptor is non-blocking, so
-// a command that never reads cannot hold the write up. A command that exits without reading its
-// input must not kill the application with SIGPIPE, so the signal is blocked for the write and
-// any pending one is taken off again before the old mask comes back. False when the time ran out.
-bool writeAll(int fd, std::string_view data, Deadline deadline) {
+// Writes everything until `deadline` on a non-blocking descriptor, so that a command that never
+// reads cannot hold the write up. A command that exits without reading its input must not kill
+// the application with SIGPIPE, so the signal is blocked for the write and any pending one is
+// taken off again before the old mask comes back. False when the time ran out.
+bool writeInput(int fd, std::string_view data, Deadline deadline) {
     sigset_t pipeSignal;
     sigset_t previous;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    bool inTime = true;
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written > 0) {
-            data.remove_prefix(static_cast<std::size_t>(written));
-            continue;
-        }
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0 && errno == EAGAIN) {
-            pollfd writable{fd, POLLOUT, 0};
-            const int ready = ::poll(&writable, 1, millisecondsUntil(deadline));
-            if (ready == 0) {
-                inTime = false;
-                break;
-            }
-            if (ready > 0 || errno == EINTR) {
-                continue;
-            }
-        }
-        break;
-    }
+    const sys::Result<> written = sys::writeAll(fd, data, deadline);
     const timespec noWait{0, 0};
     while (sigtimedwait(&pipeSignal, nullptr, &noWait) > 0) {
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return inTime;
-}
-
-void killGroupAndReap(pid_t pid) {
-    ::kill(-pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-}
-
-// Waits for `pid` until `deadline`, then kills its process group. Its exit status, or -1 when it
-// was killed or ended by a signal.
-int waitBounded(pid_t pid, Deadline deadline) {
-#ifdef SYS_pidfd_open
-    // A pidfd becomes readable when the child ends: no polling interval added to every command
-    // (the probe runs at each start-up). Without one the loop below polls.
-    if (const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); pidfd >= 0) {
-        pollfd ended{pidfd, POLLIN, 0};
-        while (::poll(&ended, 1, millisecondsUntil(deadline)) < 0 && errno == EINTR) {
-        }
-        ::close(pidfd);
-    }
-#endif
-    for (;;) {
-        int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (done < 0 && errno != EINTR) {
-            return -1;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            killGroupAndReap(pid);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    return written || written.error().code != ETIMEDOUT;
 }
 
 // Starts /bin/sh -c `commandLine` in a process group of its own, so that a command past its
@@ -206,23 +135,16 @@ bool runShellCommandWithInput(const std::string& commandLine, std::string_view i
         return false;
     }
     const Deadline deadline = std::chrono::steady_clock::now() + limit;
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return false;
-    }
-    const pid_t pid = spawnShell(commandLine, pipeFds[0], -1);
-    ::close(pipeFds[0]);
+    sys::Result<sys::Pipe> pipe = sys::makePipe();
+    const pid_t pid = pipe ? spawnShell(commandLine, pipe->read.get(), -1) : 0;
     if (pid == 0) {
-        ::close(pipeFds[1]);
         return false;
     }
-    const bool written = writeAll(pipeFds[1], input, deadline);
-    ::close(pipeFds[1]);
-    if (!written) {
-        killGroupAndReap(pid);
-        return true;
-    }
-    waitBounded(pid, deadline);
+    pipe->read.reset();
+    const bool written = writeInput(pipe->write.get(), input, deadline);
+    pipe->write.reset();
+    // Input that was not taken in time ends the command at once.
+    sys::waitBounded(pid, written ? deadline : std::chrono::steady_clock::now(), true);
     return true;
 }
 
@@ -241,53 +163,24 @@ std::optional<CommandOutput> runCommandWithin(const std::string& commandLine,
         return std::nullopt;
     }
     const Deadline deadline = std::chrono::steady_clock::now() + limit;
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return std::nullopt;
-    }
-    const pid_t pid = spawnShell(commandLine, -1, pipeFds[1]);
-    ::close(pipeFds[1]);
+    sys::Result<sys::Pipe> pipe = sys::makePipe();
+    const pid_t pid = pipe ? spawnShell(commandLine, -1, pipe->write.get()) : 0;
     if (pid == 0) {
-        ::close(pipeFds[0]);
         return std::nullopt;
     }
-    std::string bytes(outputLimit, '\0');
-    std::size_t filled = 0;
-    bool inTime = true;
-    while (filled < outputLimit) {
-        pollfd readable{pipeFds[0], POLLIN, 0};
-        const int ready = ::poll(&readable, 1, millisecondsUntil(deadline));
-        if (ready == 0) {
-            inTime = false;
-            break;
-        }
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            break;
-        }
-        const ssize_t got = ::read(pipeFds[0], bytes.data() + filled, outputLimit - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
+    pipe->write.reset();
+    sys::BoundedRead read = sys::readBounded(pipe->read.get(), outputLimit, deadline);
     // As with pclose: closing the read end ends a writer that still has output, on SIGPIPE.
-    ::close(pipeFds[0]);
-    if (!inTime) {
-        killGroupAndReap(pid);
+    pipe->read.reset();
+    if (read.end == sys::ReadEnd::TimedOut) {
+        sys::killAndReap(pid, true);
         return std::nullopt;
     }
-    const int status = waitBounded(pid, deadline);
-    bytes.resize(filled);
-    if (!isValidUtf8(bytes)) {
+    const int status = sys::waitBounded(pid, deadline, true);
+    if (!isValidUtf8(read.bytes)) {
         return std::nullopt;
     }
-    return CommandOutput{status, std::move(bytes)};
+    return CommandOutput{status, std::move(read.bytes)};
 }
 
 std::int64_t findScheduledTaskPid(const std::string& probeCommand,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sys/Action.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -12,8 +14,7 @@ namespace zarn::task {
 /// A point on the real-time clock (CLOCK_REALTIME).
 using Instant = std::chrono::system_clock::time_point;
 
-/// What the waiting process does at its deadline.
-enum class Action { PowerOff, Reboot, Suspend };
+using sys::Action;
 
 /// A checked command line: the action and the stamp as given (its time is not checked yet).
 struct Request {

@@ -1,8 +1,10 @@
 #include "task/TaskRecord.h"
 
+#include "sys/Decimal.h"
+#include "sys/Fd.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,37 +15,11 @@ namespace zarn::task {
 
 namespace {
 
-// A record is well under a hundred bytes; a longer file is no record and is not read further.
+// A record is well under a hundred bytes.
 constexpr std::size_t recordLimit = 512;
 // The kernel keeps this many bytes of a process name.
 constexpr std::size_t processNameLength = 15;
 constexpr const char* temporaryName = "task.new";
-
-constexpr std::pair<Action, std::string_view> actionWords[] = {
-    {Action::PowerOff, "poweroff"}, {Action::Reboot, "reboot"}, {Action::Suspend, "suspend"}};
-
-std::string_view wordOf(Action action) {
-    for (const auto& [known, word] : actionWords) {
-        if (known == action) {
-            return word;
-        }
-    }
-    return "poweroff";
-}
-
-template <typename Number> std::optional<Number> decimal(std::string_view text) {
-    Number value{};
-    // from_chars takes no sign or blank for unsigned types; a leading zero would allow two
-    // spellings of one record.
-    if (text.empty() || text[0] == '-' || (text.size() > 1 && text[0] == '0')) {
-        return std::nullopt;
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 std::string utcText(Instant instant) {
     const std::time_t seconds =
@@ -92,41 +68,13 @@ bool trustedFile(const struct stat& status, std::span<const uid_t> owners) {
            (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
+// A longer file is no record, and is not read further.
 std::optional<std::string> readSmallFile(int fd) {
-    std::string text(recordLimit + 1, '\0');
-    std::size_t filled = 0;
-    while (filled < text.size()) {
-        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
-    if (filled > recordLimit) {
+    sys::BoundedRead read = sys::readBounded(fd, recordLimit + 1);
+    if (read.end != sys::ReadEnd::EndOfFile) {
         return std::nullopt;
     }
-    text.resize(filled);
-    return text;
-}
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    return std::move(read.bytes);
 }
 
 } // namespace
@@ -134,7 +82,7 @@ bool writeAll(int fd, std::string_view text) {
 std::string formatTaskRecord(const TaskRecord& record) {
     return std::to_string(record.pid) + " version=" + std::to_string(taskRecordVersion) +
            " start=" + std::to_string(record.startTime) +
-           " action=" + std::string(wordOf(record.action)) + " stamp=" + record.stamp +
+           " action=" + std::string(sys::actionWord(record.action)) + " stamp=" + record.stamp +
            " deadline=" + utcText(record.deadline) + " uid=" + std::to_string(record.uid) + "\n";
 }
 
@@ -160,21 +108,19 @@ std::optional<TaskRecord> parseTaskRecord(std::string_view text) {
         words[i + 1].remove_prefix(keys[i].size());
     }
     TaskRecord record;
-    const auto pid = decimal<std::int64_t>(words[0]);
-    const auto version = decimal<int>(words[1]);
-    const auto start = decimal<std::uint64_t>(words[2]);
+    const auto pid = sys::parseDecimal<std::int64_t>(words[0]);
+    const auto version = sys::parseDecimal<int>(words[1]);
+    const auto start = sys::parseDecimal<std::uint64_t>(words[2]);
     const auto deadline = instantOfUtcText(words[5]);
-    const auto uid = decimal<std::uint32_t>(words[6]);
-    const auto action =
-        std::find_if(std::begin(actionWords), std::end(actionWords),
-                     [&words](const auto& pair) { return pair.second == words[3]; });
+    const auto uid = sys::parseDecimal<std::uint32_t>(words[6]);
+    const auto action = sys::actionOfWord(words[3]);
     if (!pid || *pid <= 0 || version != taskRecordVersion || !start || !deadline || !uid ||
-        action == std::end(actionWords) || classifyStamp(words[4]) == LocalTime::Invalid) {
+        !action || classifyStamp(words[4]) == LocalTime::Invalid) {
         return std::nullopt;
     }
     record.pid = *pid;
     record.startTime = *start;
-    record.action = action->first;
+    record.action = *action;
     record.stamp = std::string(words[4]);
     record.deadline = *deadline;
     record.uid = *uid;
@@ -230,7 +176,7 @@ std::optional<ProcessStat> readProcessStat(std::int64_t pid) {
         if (field == 3) {
             stat.state = word.size() == 1 ? word[0] : '?';
         } else if (field == 22) {
-            const auto start = decimal<std::uint64_t>(word);
+            const auto start = sys::parseDecimal<std::uint64_t>(word);
             if (!start) {
                 return std::nullopt;
             }
@@ -252,7 +198,7 @@ bool writeTaskRecord(int folderFd, const TaskRecord& record) {
     }
     // The mode is set outright: the creation mode passes through the caller's umask.
     const bool written =
-        ::fchmod(fd, 0644) == 0 && writeAll(fd, formatTaskRecord(record)) && ::fsync(fd) == 0;
+        ::fchmod(fd, 0644) == 0 && sys::writeAll(fd, formatTaskRecord(record)) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed ||
         ::renameat(folderFd, temporaryName, folderFd, taskRecordFileName) != 0) {

@@ -1,5 +1,5 @@
 // fake-notifier RECORD [--silent] [--no-actions] [--invoke KEY] [--invoke-from-other KEY] [--times]
-//               [--lifetime SECONDS]
+//               [--error-bytes N] [--press KEY [--presses N]] [--lifetime SECONDS]
 // A stand-in for the desktop's notification service on the bus at $DBUS_SESSION_BUS_ADDRESS.
 // Owns org.freedesktop.Notifications; GetCapabilities lists "body" and "actions" ("body" only
 // with --no-actions); Notify answers with the ids 1, 2, 3... (a known replaces_id keeps its id;
@@ -12,6 +12,13 @@
 //   --invoke-from-other KEY: 300 ms after every Notify that offers KEY, ActionInvoked(id, KEY)
 //     from a second connection that does not own the name, once sent to the caller and once
 //     broadcast. A client that checks the sender ignores both.
+//   --error-bytes N: every Notify is still recorded, then answered with the error
+//     org.freedesktop.DBus.Error.Failed whose message is N bytes (up to 64 MiB) of a pattern full
+//     of newlines, escape sequences and other control characters.
+//   --press KEY: 300 ms after the first Notify, whatever actions it offers (none, or others than
+//     KEY), the name's owner sends ActionInvoked(id, KEY) --presses times in a row (1 unless
+//     given, up to 100000) and never NotificationClosed: a server that presses a button the
+//     notification did not offer, again and again.
 // Creates RECORD.ready once it owns the name. Ends on SIGTERM, when the bus goes away, or after
 // --lifetime seconds (120 unless given).
 
@@ -19,6 +26,7 @@
 #include <systemd/sd-event.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -28,6 +36,7 @@
 #include <fcntl.h>
 #include <list>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -36,6 +45,8 @@ namespace {
 constexpr const char* serviceName = "org.freedesktop.Notifications"; // also the interface
 constexpr const char* path = "/org/freedesktop/Notifications";
 constexpr std::uint64_t clickDelayUs = 300'000;
+constexpr unsigned long maxErrorBytes = 64UL << 20;
+constexpr unsigned long maxPresses = 100'000;
 
 struct Options {
     std::string record;
@@ -44,6 +55,9 @@ struct Options {
     std::string invoke;          // empty: never
     std::string invokeFromOther; // empty: never
     bool times = false;
+    unsigned long errorBytes = 0; // 0: Notify answers with an id
+    std::string press;            // empty: never
+    unsigned long presses = 1;
     unsigned lifetime = 120;
 };
 
@@ -52,6 +66,7 @@ sd_bus* owner = nullptr; // the connection that owns the name
 sd_bus* other = nullptr; // the second connection, for --invoke-from-other only
 std::uint32_t lastId = 0;
 bool invoked = false;
+bool pressed = false;
 
 // A signal due 300 ms after a Notify.
 struct Click {
@@ -59,6 +74,7 @@ struct Click {
     std::string key;
     std::string caller; // the Notify caller's unique name
     bool fromOther;
+    unsigned long presses; // 0: one ActionInvoked, then NotificationClosed
 };
 std::list<Click> clicks; // kept for the program's life: the timers point into it
 
@@ -109,6 +125,16 @@ int sendActionInvoked(sd_bus* bus, const char* destination, std::uint32_t id,
 
 int onClick(sd_event_source*, std::uint64_t, void* userdata) {
     const Click& click = *static_cast<const Click*>(userdata);
+    if (click.presses > 0) {
+        for (unsigned long i = 0; i < click.presses; ++i) {
+            // A full write queue is emptied, and the press sent again.
+            if (sendActionInvoked(owner, nullptr, click.id, click.key) == -ENOBUFS &&
+                sd_bus_flush(owner) >= 0) {
+                sendActionInvoked(owner, nullptr, click.id, click.key);
+            }
+        }
+        return 0;
+    }
     if (click.fromOther) {
         sendActionInvoked(other, click.caller.c_str(), click.id, click.key);
         sendActionInvoked(other, nullptr, click.id, click.key);
@@ -121,9 +147,10 @@ int onClick(sd_event_source*, std::uint64_t, void* userdata) {
 }
 
 void scheduleClick(sd_bus_message* message, std::uint32_t id, const std::string& key,
-                   bool fromOther) {
+                   bool fromOther, unsigned long presses = 0) {
     const char* caller = sd_bus_message_get_sender(message);
-    Click& click = clicks.emplace_back(Click{id, key, caller != nullptr ? caller : "", fromOther});
+    Click& click =
+        clicks.emplace_back(Click{id, key, caller != nullptr ? caller : "", fromOther, presses});
     sd_event_add_time_relative(sd_bus_get_event(owner), nullptr, CLOCK_MONOTONIC, clickDelayUs, 0,
                                onClick, &click);
 }
@@ -138,6 +165,18 @@ std::string joined(const std::vector<std::string>& items) {
 
 bool offers(const std::vector<std::string>& keys, const std::string& key) {
     return std::ranges::find(keys, key) != keys.end();
+}
+
+// The message of the --error-bytes answer: `size` bytes of a pattern that a careless reader would
+// log as many lines, with terminal colours, carriage returns, tabs, bells and backspaces.
+std::string hostileText(std::size_t size) {
+    static constexpr std::string_view pattern = "evil\nline\x1b[31mred\x1b[0m\r\t\a\b\x7f\x01\n";
+    std::string text;
+    text.reserve(size);
+    while (text.size() < size) {
+        text.append(pattern.substr(0, size - text.size()));
+    }
+    return text;
 }
 
 int onNotify(sd_bus_message* message, void*, sd_bus_error*) {
@@ -214,8 +253,17 @@ int onNotify(sd_bus_message* message, void*, sd_bus_error*) {
     if (!options.invokeFromOther.empty() && offers(keys, options.invokeFromOther)) {
         scheduleClick(message, id, options.invokeFromOther, true);
     }
+    if (!options.press.empty() && !pressed) {
+        pressed = true;
+        scheduleClick(message, id, options.press, false, options.presses);
+    }
     if (options.silent) {
         return 1; // handled, never answered: the caller runs into its time-out
+    }
+    if (options.errorBytes > 0) {
+        const std::string text = hostileText(options.errorBytes);
+        const sd_bus_error error = SD_BUS_ERROR_MAKE_CONST(SD_BUS_ERROR_FAILED, text.c_str());
+        return sd_bus_reply_method_error(message, &error);
     }
     return sd_bus_reply_method_return(message, "u", id);
 }
@@ -232,6 +280,13 @@ const sd_bus_vtable notificationsVtable[] = {
     SD_BUS_METHOD("GetCapabilities", "", "as", onGetCapabilities, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("Notify", "susssasa{sv}i", "u", onNotify, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_VTABLE_END};
+
+// `text` as a number from 1 to `max`; 0 when it is not one.
+unsigned long count(const char* text, unsigned long max) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text, &end, 10);
+    return *text >= '0' && *text <= '9' && *end == '\0' && value <= max ? value : 0;
+}
 
 bool parseOptions(int argc, char** argv) {
     if (argc < 2 || argv[1][0] == '-') {
@@ -251,10 +306,19 @@ bool parseOptions(int argc, char** argv) {
             options.invoke = argv[++i];
         } else if (option == "--invoke-from-other" && hasValue) {
             options.invokeFromOther = argv[++i];
+        } else if (option == "--error-bytes" && hasValue) {
+            if ((options.errorBytes = count(argv[++i], maxErrorBytes)) == 0) {
+                return false;
+            }
+        } else if (option == "--press" && hasValue) {
+            options.press = argv[++i];
+        } else if (option == "--presses" && hasValue) {
+            if ((options.presses = count(argv[++i], maxPresses)) == 0) {
+                return false;
+            }
         } else if (option == "--lifetime" && hasValue) {
-            char* end = nullptr;
-            const unsigned long seconds = std::strtoul(argv[++i], &end, 10);
-            if (*end != '\0' || seconds == 0 || seconds > 86400) {
+            const unsigned long seconds = count(argv[++i], 86400);
+            if (seconds == 0) {
                 return false;
             }
             options.lifetime = static_cast<unsigned>(seconds);
@@ -262,7 +326,7 @@ bool parseOptions(int argc, char** argv) {
             return false;
         }
     }
-    return true;
+    return !options.press.empty() || options.presses == 1; // --presses without --press: a mistake
 }
 
 int onLifetimeOver(sd_event_source* source, std::uint64_t, void*) {
@@ -274,7 +338,8 @@ int onLifetimeOver(sd_event_source* source, std::uint64_t, void*) {
 int main(int argc, char** argv) {
     if (!parseOptions(argc, argv)) {
         std::fprintf(stderr, "usage: fake-notifier RECORD [--silent] [--no-actions] [--invoke KEY] "
-                             "[--invoke-from-other KEY] [--times] [--lifetime SECONDS]\n");
+                             "[--invoke-from-other KEY] [--times] [--error-bytes N] "
+                             "[--press KEY [--presses N]] [--lifetime SECONDS]\n");
         return 64;
     }
     std::signal(SIGTERM, SIG_DFL);

@@ -86,7 +86,7 @@ void countInterruption(int) {
 
 TEST(DeadlineTimer, WakesAtTheDeadlineNotBefore) {
     const Instant deadline = now() + 300ms;
-    const auto timer = DeadlineTimer::arm(deadline, false);
+    auto timer = DeadlineTimer::arm(deadline, false);
     ASSERT_TRUE(timer);
     EXPECT_EQ(timer->deadline(), deadline);
     EXPECT_EQ(timer->clock(), CLOCK_REALTIME);
@@ -98,7 +98,7 @@ TEST(DeadlineTimer, WakesAtTheDeadlineNotBefore) {
 
 TEST(DeadlineTimer, APastDeadlineIsReachedAtOnce) {
     for (const Instant deadline : {now() - 10s, Instant{}}) {
-        const auto timer = DeadlineTimer::arm(deadline, false);
+        auto timer = DeadlineTimer::arm(deadline, false);
         ASSERT_TRUE(timer);
         const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(timer->wait(-1), WaitEnd::Reached);
@@ -116,7 +116,7 @@ TEST(DeadlineTimer, ResumesTheSameDeadlineAfterASignal) {
     interruptions = 0;
 
     const Instant deadline = now() + 1200ms;
-    const auto timer = DeadlineTimer::arm(deadline, true);
+    auto timer = DeadlineTimer::arm(deadline, true);
     ASSERT_TRUE(timer);
     const pthread_t waiter = ::pthread_self();
     WaitEnd end = WaitEnd::Failed;
@@ -140,7 +140,7 @@ TEST(DeadlineTimer, ResumesTheSameDeadlineAfterASignal) {
 
 TEST(DeadlineTimer, StopsWhenTheStopDescriptorIsReadable) {
     const StopSignal stop;
-    const auto timer = DeadlineTimer::arm(now() + 30s, true);
+    auto timer = DeadlineTimer::arm(now() + 30s, true);
     ASSERT_TRUE(timer);
     const auto started = std::chrono::steady_clock::now();
     {
@@ -166,7 +166,7 @@ TEST(DeadlineTimer, FallsBackToTheRealTimeClockWithoutTheRightToWake) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
             ::_exit(2);
         }
-        const auto timer = DeadlineTimer::arm(now() + 50ms, true);
+        auto timer = DeadlineTimer::arm(now() + 50ms, true);
         if (!timer) {
             ::_exit(3);
         }
@@ -195,10 +195,10 @@ TEST(Decision, ActsUpToFiveMinutesLate) {
 TEST(Task, ActsOnceWhenTheWaitEndsInTime) {
     Recorder recorder;
     const Instant deadline = now() - 1s;
-    const auto timer = DeadlineTimer::arm(deadline, false);
+    auto timer = DeadlineTimer::arm(deadline, false);
     ASSERT_TRUE(timer);
-    const auto outcome = runTask(Action::Reboot, *timer, -1, recorder.act(), recorder.log(),
-                                 [deadline] { return deadline + 3s; });
+    const auto outcome = runTask(Action::Reboot, std::move(*timer), -1, recorder.act(),
+                                 recorder.log(), [deadline] { return deadline + 3s; });
     EXPECT_EQ(outcome, Outcome::Acted);
     EXPECT_EQ(recorder.acted, std::vector<Action>{Action::Reboot});
     ASSERT_EQ(recorder.lines.size(), 2u);
@@ -209,10 +209,10 @@ TEST(Task, ActsOnceWhenTheWaitEndsInTime) {
 TEST(Task, DoesNotActWhenWokenMoreThanFiveMinutesLate) {
     Recorder recorder;
     const Instant deadline = now() - 1s;
-    const auto timer = DeadlineTimer::arm(deadline, false);
+    auto timer = DeadlineTimer::arm(deadline, false);
     ASSERT_TRUE(timer);
-    const auto outcome = runTask(Action::PowerOff, *timer, -1, recorder.act(), recorder.log(),
-                                 [deadline] { return deadline + 301s; });
+    const auto outcome = runTask(Action::PowerOff, std::move(*timer), -1, recorder.act(),
+                                 recorder.log(), [deadline] { return deadline + 301s; });
     EXPECT_EQ(outcome, Outcome::Missed);
     EXPECT_TRUE(recorder.acted.empty());
     ASSERT_EQ(recorder.lines.size(), 2u);
@@ -224,22 +224,24 @@ TEST(Task, DoesNotActWhenWokenMoreThanFiveMinutesLate) {
 TEST(Task, LatenessIsMeasuredOnTheRealClock) {
     // Without an injected clock: deadlines already past when the wait starts.
     Recorder recorder;
-    const auto late = DeadlineTimer::arm(now() - 301s, false);
-    const auto nearlyOnTime = DeadlineTimer::arm(now() - 3s, false);
+    auto late = DeadlineTimer::arm(now() - 301s, false);
+    auto nearlyOnTime = DeadlineTimer::arm(now() - 3s, false);
     ASSERT_TRUE(late && nearlyOnTime);
-    EXPECT_EQ(runTask(Action::Suspend, *late, -1, recorder.act(), recorder.log()), Outcome::Missed);
+    EXPECT_EQ(runTask(Action::Suspend, std::move(*late), -1, recorder.act(), recorder.log()),
+              Outcome::Missed);
     EXPECT_TRUE(recorder.acted.empty());
-    EXPECT_EQ(runTask(Action::Suspend, *nearlyOnTime, -1, recorder.act(), recorder.log()),
-              Outcome::Acted);
+    EXPECT_EQ(
+        runTask(Action::Suspend, std::move(*nearlyOnTime), -1, recorder.act(), recorder.log()),
+        Outcome::Acted);
     EXPECT_EQ(recorder.acted, std::vector<Action>{Action::Suspend});
 }
 
 TEST(Task, ReportsAFailedAction) {
     Recorder recorder;
     recorder.actionSucceeds = false;
-    const auto timer = DeadlineTimer::arm(now(), false);
+    auto timer = DeadlineTimer::arm(now(), false);
     ASSERT_TRUE(timer);
-    EXPECT_EQ(runTask(Action::Suspend, *timer, -1, recorder.act(), recorder.log()),
+    EXPECT_EQ(runTask(Action::Suspend, std::move(*timer), -1, recorder.act(), recorder.log()),
               Outcome::ActionFailed);
     EXPECT_EQ(recorder.acted.size(), 1u);
     ASSERT_FALSE(recorder.lines.empty());
@@ -252,9 +254,9 @@ TEST(Task, CancelledBeforeTheDeadlineDoesNotAct) {
     const StopSignal stop;
     stop.raise();
     const Instant deadline = now() + 60s;
-    const auto timer = DeadlineTimer::arm(deadline, false);
+    auto timer = DeadlineTimer::arm(deadline, false);
     ASSERT_TRUE(timer);
-    EXPECT_EQ(runTask(Action::PowerOff, *timer, stop.fd, recorder.act(), recorder.log()),
+    EXPECT_EQ(runTask(Action::PowerOff, std::move(*timer), stop.fd, recorder.act(), recorder.log()),
               Outcome::Cancelled);
     EXPECT_TRUE(recorder.acted.empty());
     ASSERT_EQ(recorder.lines.size(), 2u);
@@ -267,16 +269,16 @@ TEST(TerminationSignal, ASigtermBecomesReadableInsteadOfEndingTheProcess) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        const int fd = terminationSignalFd();
-        if (fd < 0) {
+        const auto fd = terminationSignalFd();
+        if (!fd) {
             ::_exit(2);
         }
-        const auto timer = DeadlineTimer::arm(now() + 30s, true);
+        auto timer = DeadlineTimer::arm(now() + 30s, true);
         if (!timer) {
             ::_exit(3);
         }
         ::kill(::getpid(), SIGTERM);
-        ::_exit(timer->wait(fd) == WaitEnd::Stopped ? 0 : 4);
+        ::_exit(timer->wait(fd->get()) == WaitEnd::Stopped ? 0 : 4);
     }
     const auto status = zarn::test::waitForChild(child, 5s);
     if (!status) {
@@ -315,8 +317,8 @@ TEST(Commands, TheCommandGetsNeitherTheBlockedSigtermNorTheIgnoredSighup) {
     struct sigaction previousHangUp {};
     ::sigaction(SIGHUP, &ignore, &previousHangUp);
     // exec: grep itself reads its masks; the shell blocks signals while it waits for a child.
-    const bool ran = runFirstAvailable(
-        {{"sh", "-c", "exec grep -E '^Sig(Blk|Ign):' /proc/self/status > \"$0\"", report}}, 5s);
+    const bool ran = static_cast<bool>(runFirstAvailable(
+        {{"sh", "-c", "exec grep -E '^Sig(Blk|Ign):' /proc/self/status > \"$0\"", report}}, 5s));
     ::sigaction(SIGHUP, &previousHangUp, nullptr);
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 
@@ -342,7 +344,8 @@ TEST(Commands, RunFromTheSystemFoldersWithAFixedEnvironmentWhateverTheCallerHas)
     ::setenv("ZARN_LEAKED", "1", 1);
     const std::string systemctl = resolveProgram("systemctl");
     const std::string sh = resolveProgram("sh");
-    const bool ran = runFirstAvailable({{"sh", "-c", "env > \"$0\"", report}}, 5s);
+    const bool ran =
+        static_cast<bool>(runFirstAvailable({{"sh", "-c", "env > \"$0\"", report}}, 5s));
     ::setenv("PATH", savedPath.c_str(), 1);
     ::unsetenv("ZARN_LEAKED");
 
