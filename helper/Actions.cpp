@@ -7,28 +7,21 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace zarn::helper {
-
-namespace {
-
-constexpr auto actionTimeLimit = std::chrono::seconds(60);
-
-} // namespace
 
 std::string resolveProgram(const std::string& program) {
     if (program.find('/') != std::string::npos) {
         return program;
     }
-    std::string_view folders = systemPath;
-    while (!folders.empty()) {
-        const std::size_t end = std::min(folders.find(':'), folders.size());
-        const std::string candidate = std::string(folders.substr(0, end)) + '/' + program;
-        if (::access(candidate.c_str(), X_OK) == 0) {
+    std::istringstream folders(systemPath);
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (const std::string candidate = folder + '/' + program;
+            ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
         }
-        folders.remove_prefix(std::min(end + 1, folders.size()));
     }
     return {};
 }
@@ -39,16 +32,14 @@ sys::Result<> runFirstAvailable(const std::vector<CommandArgs>& commands,
     std::vector<std::string> programs;
     std::vector<std::vector<char*>> argvs;
     for (const CommandArgs& command : commands) {
-        if (command.empty()) {
-            continue;
+        if (!command.empty()) {
+            programs.push_back(resolveProgram(command.front()));
+            argvs.emplace_back();
+            for (const std::string& arg : command) {
+                argvs.back().push_back(const_cast<char*>(arg.c_str()));
+            }
+            argvs.back().push_back(nullptr);
         }
-        programs.push_back(resolveProgram(command.front()));
-        std::vector<char*> argv;
-        for (const std::string& arg : command) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        argvs.push_back(std::move(argv));
     }
     if (argvs.empty()) {
         return sys::Error{"no command"};
@@ -87,7 +78,7 @@ sys::Result<> runFirstAvailable(const std::vector<CommandArgs>& commands,
 
 sys::Result<> runSystemAction(Action action) {
     const std::string verb(actionWord(action));
-    return runFirstAvailable({{"systemctl", verb}, {"loginctl", verb}}, actionTimeLimit);
+    return runFirstAvailable({{"systemctl", verb}, {"loginctl", verb}}, std::chrono::seconds(60));
 }
 
 sys::Result<> recordDryRunAction(const std::string& logPath, Action action,

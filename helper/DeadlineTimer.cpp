@@ -13,23 +13,10 @@ namespace zarn::helper {
 namespace {
 
 timespec toTimespec(Instant instant) {
-    using namespace std::chrono;
-    const auto sinceEpoch = duration_cast<nanoseconds>(instant.time_since_epoch());
-    auto wholeSeconds = duration_cast<seconds>(sinceEpoch);
-    auto rest = sinceEpoch - wholeSeconds;
-    if (rest.count() < 0) {
-        wholeSeconds -= seconds(1);
-        rest += seconds(1);
-    }
-    return timespec{static_cast<std::time_t>(wholeSeconds.count()),
-                    static_cast<long>(rest.count())};
-}
-
-Instant realTimeNow() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return Instant(std::chrono::duration_cast<Instant::duration>(
-        std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec)));
+    // floor, not a cast: before the epoch the nanoseconds must still count up from the second.
+    const auto second = std::chrono::floor<std::chrono::seconds>(instant);
+    return {std::chrono::system_clock::to_time_t(second),
+            static_cast<long>(std::chrono::nanoseconds(instant - second).count())};
 }
 
 bool setAbsolute(int fd, Instant deadline) {
@@ -60,46 +47,20 @@ sys::Result<DeadlineTimer> DeadlineTimer::arm(Instant deadline, bool wakeSystem)
     return DeadlineTimer(std::move(fd), clock, deadline);
 }
 
-WaitEnd DeadlineTimer::wait(int stopFd) const {
-    for (;;) {
-        // The timer is absolute, so polling it again after an interruption keeps the deadline.
-        pollfd watched[2] = {{fd_.get(), POLLIN, 0}, {stopFd, POLLIN, 0}};
-        const int ready = ::poll(watched, 2, -1);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return WaitEnd::Failed;
-        }
-        if (watched[1].revents != 0) {
-            return WaitEnd::Stopped;
-        }
-        if ((watched[0].revents & POLLIN) == 0) {
-            if (watched[0].revents != 0) {
-                return WaitEnd::Failed;
-            }
-            continue;
-        }
-        if (const std::optional<WaitEnd> end = expired()) {
-            return *end;
-        }
-    }
-}
-
-std::optional<WaitEnd> DeadlineTimer::expired() const {
+std::optional<bool> DeadlineTimer::expired(short revents) const {
     std::uint64_t expirations = 0;
-    if (::read(fd_.get(), &expirations, sizeof expirations) < 0) {
-        return errno == EINTR || errno == EAGAIN ? std::nullopt : std::optional(WaitEnd::Failed);
+    if ((revents & POLLIN) == 0) {
+        return false;
     }
-    if (realTimeNow() >= deadline_) {
-        return WaitEnd::Reached;
+    if (::read(fd_.get(), &expirations, sizeof expirations) < 0) {
+        return errno == EINTR || errno == EAGAIN ? std::nullopt : std::optional(false);
+    }
+    if (std::chrono::system_clock::now() >= deadline_) {
+        return true;
     }
     // The clock was set back between the expiry and now: the one-shot timer is spent, so it is
     // armed again for the same deadline.
-    if (!setAbsolute(fd_.get(), deadline_)) {
-        return WaitEnd::Failed;
-    }
-    return std::nullopt;
+    return setAbsolute(fd_.get(), deadline_) ? std::nullopt : std::optional(false);
 }
 
 sys::Result<sys::Fd> terminationSignalFd() {

@@ -8,13 +8,6 @@
 
 namespace zarn::helper {
 
-/// How a wait for the deadline ended.
-enum class WaitEnd {
-    Reached, ///< the real-time clock has passed the deadline
-    Stopped, ///< the stop descriptor became readable first
-    Failed,  ///< the timer or the poll failed; the deadline may not have come
-};
-
 /// A one-shot timer for an absolute instant on the real-time clock, so that the time spent
 /// suspended and changes of the clock count. Move-only; closes its descriptor.
 class DeadlineTimer {
@@ -25,16 +18,11 @@ public:
     /// `wakeSystem`. Fails when no timer can be armed.
     static sys::Result<DeadlineTimer> arm(Instant deadline, bool wakeSystem);
 
-    /// Blocks until the deadline has passed, or until `stopFd` (-1: none) becomes readable; the
-    /// stop descriptor is not read. A signal that interrupts the wait does not end it: the same
-    /// deadline is waited for again. May be called again after Stopped.
-    WaitEnd wait(int stopFd) const;
-
-    /// For a poll of one's own: becomes readable when the timer has expired; then call expired().
+    /// For a poll: becomes readable when the timer has expired; then call expired().
     int fd() const { return fd_.get(); }
-    /// After fd() became readable: Reached when the deadline has passed, Failed when the timer
-    /// cannot be read; nothing when the clock was set back in between (the timer is armed again).
-    std::optional<WaitEnd> expired() const;
+    /// After a poll of fd() gave `revents`: true when the deadline has passed, false when the
+    /// timer failed; nothing when the clock was set back in between (the timer is armed again).
+    std::optional<bool> expired(short revents) const;
 
     Instant deadline() const { return deadline_; }
     /// CLOCK_REALTIME_ALARM or CLOCK_REALTIME.

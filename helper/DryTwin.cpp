@@ -5,7 +5,6 @@
 // from $DBUS_SESSION_BUS_ADDRESS.
 
 #include "helper/Actions.h"
-#include "helper/Twin.h"
 #include "helper/WaitingProcess.h"
 
 #include <cstdlib>
@@ -13,37 +12,15 @@
 #include <syslog.h>
 #include <unistd.h>
 
-namespace zarn::helper::twin {
+namespace zarn::helper {
 
-std::string taskFolderParent() {
-    if (const char* dir = std::getenv("ZARN_DRY_RUN_DIR"); dir != nullptr && *dir != '\0') {
-        return dir;
-    }
+namespace {
+
+std::string folderParent() {
+    const char* dir = std::getenv("ZARN_DRY_RUN_DIR");
     std::error_code error;
-    const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
-    return error ? std::string("/tmp") : temporary.string();
-}
-
-// Run by an ordinary user, it also believes that user's own folder and record.
-std::vector<uid_t> trustedOwners() {
-    return {0, ::geteuid()};
-}
-
-bool rootOnly() {
-    return false;
-}
-
-const char* localeDir() {
-    return ZARN_LOCALE_DIR;
-}
-
-bool usesScope() {
-    return false;
-}
-
-sys::Result<> act(Action action, const std::string& stamp) {
-    const char* logPath = std::getenv("ZARN_DRY_RUN_LOG");
-    return recordDryRunAction(logPath != nullptr ? logPath : "", action, stamp);
+    const std::string temporary = std::filesystem::temp_directory_path(error).string();
+    return dir != nullptr && *dir != '\0' ? dir : error ? "/tmp" : temporary;
 }
 
 void adjust(TaskDescription& task, const LogFunction& log) {
@@ -65,4 +42,17 @@ void adjust(TaskDescription& task, const LogFunction& log) {
     }
 }
 
-} // namespace zarn::helper::twin
+} // namespace
+
+// Run by an ordinary user, it also believes that user's own folder and record.
+const Twin& twin() {
+    const auto record = [](Action action, const std::string& stamp) {
+        const char* log = std::getenv("ZARN_DRY_RUN_LOG");
+        return recordDryRunAction(log != nullptr ? log : "", action, stamp);
+    };
+    static const Twin dry{folderParent(),  {0, ::geteuid()}, false, false,
+                          ZARN_LOCALE_DIR, record,           adjust};
+    return dry;
+}
+
+} // namespace zarn::helper

@@ -5,6 +5,8 @@
 #include <clocale>
 #include <cstdlib>
 #include <libintl.h>
+#include <regex>
+#include <sstream>
 
 namespace zarn::helper {
 
@@ -17,72 +19,22 @@ namespace {
 // the like, stays as it is.
 locale_t messagesLocale = locale_t(nullptr);
 
-bool allOf(std::string_view text, std::size_t least, std::size_t most, auto allowed) {
-    return text.size() >= least && text.size() <= most &&
-           std::all_of(text.begin(), text.end(), allowed);
-}
-bool isLower(char c) {
-    return c >= 'a' && c <= 'z';
-}
-bool isUpper(char c) {
-    return c >= 'A' && c <= 'Z';
-}
-bool isAlnum(char c) {
-    return isLower(c) || isUpper(c) || (c >= '0' && c <= '9');
-}
+// ll[_CC][.codeset][@modifier], or C or POSIX with their optional codeset and modifier: only
+// such names reach the catalogue lookup (never a '/' or a "..").
+const std::regex localeName(
+    "(?:([a-z]{2,3})(?:_([A-Z]{2}))?|C|POSIX)(?:\\.[A-Za-z0-9_-]{1,32})?(?:@[A-Za-z0-9]{1,32})?");
 
-// A locale name of the form ll[_CC][.codeset][@modifier], or C or POSIX with their optional
-// codeset: these names alone reach the catalogue lookup.
 struct LocaleName {
-    std::string_view language;
-    std::string_view territory;
-
-    bool english() const { return language == "en" || language == "C" || language == "POSIX"; }
+    std::string language; ///< empty for C and POSIX
+    std::string territory;
 };
 
 std::optional<LocaleName> parseLocaleName(std::string_view name) {
-    if (const std::size_t at = name.find('@'); at != std::string_view::npos) {
-        if (!allOf(name.substr(at + 1), 1, 32, isAlnum)) {
-            return std::nullopt;
-        }
-        name = name.substr(0, at);
-    }
-    if (const std::size_t dot = name.find('.'); dot != std::string_view::npos) {
-        if (!allOf(name.substr(dot + 1), 1, 32,
-                   [](char c) { return isAlnum(c) || c == '-' || c == '_'; })) {
-            return std::nullopt;
-        }
-        name = name.substr(0, dot);
-    }
-    if (name == "C" || name == "POSIX") {
-        return LocaleName{name, {}};
-    }
-    LocaleName parsed{name, {}};
-    if (const std::size_t bar = name.find('_'); bar != std::string_view::npos) {
-        parsed = {name.substr(0, bar), name.substr(bar + 1)};
-        if (!allOf(parsed.territory, 2, 2, isUpper)) {
-            return std::nullopt;
-        }
-    }
-    if (!allOf(parsed.language, 2, 3, isLower)) {
+    std::match_results<std::string_view::const_iterator> parts;
+    if (!std::regex_match(name.begin(), name.end(), parts, localeName)) {
         return std::nullopt;
     }
-    return parsed;
-}
-
-// The shipped language that `name` asks for: its ll_CC, else its ll, as gettext would look
-// them up. A language of another territory is not this one's (pt_PT is not pt_BR).
-std::optional<std::string> catalogueFor(const LocaleName& name) {
-    const auto shipped = messageLanguages();
-    const std::string language(name.language);
-    for (const std::string& candidate :
-         {name.territory.empty() ? language : language + "_" + std::string(name.territory),
-          language}) {
-        if (std::find(shipped.begin(), shipped.end(), candidate) != shipped.end()) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
+    return LocaleName{parts[1].str(), parts[2].str()};
 }
 
 bool isSet(const char* value) {
@@ -104,21 +56,25 @@ std::optional<std::string> messageLanguage(const char* language, const char* lcA
         std::string_view(locale) == "POSIX") {
         return std::nullopt;
     }
-    std::string_view list = isSet(language) ? language : locale;
-    while (!list.empty()) {
-        const std::size_t colon = std::min(list.find(':'), list.size());
-        const std::optional<LocaleName> name = parseLocaleName(list.substr(0, colon));
-        list.remove_prefix(std::min(colon + 1, list.size()));
+    const auto shipped = messageLanguages();
+    std::istringstream list(isSet(language) ? language : locale);
+    for (std::string entry; std::getline(list, entry, ':');) {
+        const std::optional<LocaleName> name = parseLocaleName(entry);
         if (!name) {
             continue;
         }
         // The texts are written in English: a user who reads it before any other language
         // gets them as they are.
-        if (name->english()) {
+        if (name->language.empty() || name->language == "en") {
             return std::nullopt;
         }
-        if (std::optional<std::string> found = catalogueFor(*name)) {
-            return found;
+        // Its ll_CC, else its ll, as gettext looks them up: pt_PT is not pt_BR.
+        const std::string& ll = name->language;
+        for (const std::string& candidate :
+             {name->territory.empty() ? ll : ll + "_" + name->territory, ll}) {
+            if (std::find(shipped.begin(), shipped.end(), candidate) != shipped.end()) {
+                return candidate;
+            }
         }
     }
     return std::nullopt;

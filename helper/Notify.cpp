@@ -16,10 +16,9 @@ namespace zarn::helper {
 
 namespace {
 
-// The child reports "+<id>" when it sent the notification, "*<id>" when it also listens for its
-// buttons, or "-<reason>"; then it closes the report pipe.
+// The child reports "+<id>" when it sent the notification, or "-<reason>"; then it closes the
+// report pipe, and listens for the buttons where the server shows them.
 constexpr char sentMark = '+';
-constexpr char listeningMark = '*';
 constexpr char failedMark = '-';
 
 constexpr const char* notificationsName = "org.freedesktop.Notifications";
@@ -53,10 +52,8 @@ sys::Result<Bus> connectTo(const std::string& address) {
         std::chrono::duration_cast<std::chrono::microseconds>(notifyCallTimeout).count();
     if (r < 0 || (r = sd_bus_set_address(raw, address.c_str())) < 0 ||
         (r = sd_bus_set_bus_client(raw, 1)) < 0 ||
-        (r = sd_bus_set_method_call_timeout(raw, static_cast<std::uint64_t>(timeout))) < 0) {
-        return sys::systemError("cannot set up the bus", -r);
-    }
-    if ((r = sd_bus_start(raw)) < 0) {
+        (r = sd_bus_set_method_call_timeout(raw, static_cast<std::uint64_t>(timeout))) < 0 ||
+        (r = sd_bus_start(raw)) < 0) {
         return sys::systemError("cannot connect to " + address, -r);
     }
     return bus;
@@ -67,7 +64,7 @@ sys::Result<std::string> serviceOwner(sd_bus* bus) {
     BusError error;
     sd_bus_message* raw = nullptr;
     const int r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                     "org.freedesktop.DBus", "GetNameOwner", error.get(), &raw, "s",
+                                     "org.freedesktop.DBus", "GetNameOwner", &error, &raw, "s",
                                      notificationsName);
     const BusMessage reply(raw);
     const char* owner = nullptr;
@@ -86,14 +83,14 @@ bool serverShowsActions(sd_bus* bus, const std::string& owner) {
     const int r = sd_bus_call_method(bus, owner.c_str(), notificationsPath, notificationsName,
                                      "GetCapabilities", nullptr, &raw, "");
     const BusMessage reply(raw);
-    bool actions = false;
-    if (r >= 0 && sd_bus_message_enter_container(raw, 'a', "s") > 0) {
-        const char* capability = nullptr;
-        while (sd_bus_message_read(raw, "s", &capability) > 0) {
-            actions = actions || std::string_view(capability) == "actions";
+    const char* capability = nullptr;
+    const bool inList = r >= 0 && sd_bus_message_enter_container(raw, 'a', "s") > 0;
+    while (inList && sd_bus_message_read(raw, "s", &capability) > 0) {
+        if (std::string_view(capability) == "actions") {
+            return true;
         }
     }
-    return actions;
+    return false;
 }
 
 // What the listening child knows while it waits for the buttons of notification `id`.
@@ -139,8 +136,10 @@ sys::Result<std::uint32_t> callNotify(sd_bus* bus, const std::string& owner,
                                   : notification.bodyWithoutActions;
     const std::uint8_t critical = 2;
     // To the owner's unique name: the server that was asked for its capabilities gets the call.
-    BusMessage call;
-    int r = newCall(bus, call, owner.c_str(), notificationsPath, notificationsName, "Notify");
+    sd_bus_message* raw = nullptr;
+    int r = sd_bus_message_new_method_call(bus, &raw, owner.c_str(), notificationsPath,
+                                           notificationsName, "Notify");
+    const BusMessage call(raw);
     if (r < 0 ||
         (r = sd_bus_message_append(call.get(), "susss", "Zarn", replaces, notification.icon.c_str(),
                                    notification.summary.c_str(), body.c_str())) < 0 ||
@@ -149,8 +148,7 @@ sys::Result<std::uint32_t> callNotify(sd_bus* bus, const std::string& owner,
         return sys::systemError("cannot build the Notify call", -r);
     }
     BusError error;
-    sd_bus_message* raw = nullptr;
-    r = sd_bus_call(bus, call.get(), 0, error.get(), &raw);
+    r = sd_bus_call(bus, call.get(), 0, &error, &raw);
     const BusMessage reply(raw);
     std::uint32_t id = 0;
     if (r < 0) {
@@ -184,9 +182,11 @@ std::string notify(sd_bus* bus, const Notification& notification, std::uint32_t 
     if (!id) {
         return failedMark + id.error().text;
     }
-    listener.id = *id;
-    listener.offer = notification.offer;
-    return (withActions ? listeningMark : sentMark) + std::to_string(*id);
+    if (withActions) {
+        listener.id = *id;
+        listener.offer = notification.offer;
+    }
+    return sentMark + std::to_string(*id);
 }
 
 // Sends the notification, reports on `reportFd` and closes it; where the notification has
@@ -203,7 +203,7 @@ int notifyAndListen(const std::string& busAddress, const Notification& notificat
     report.resize(std::min(report.size(), notifyReportLimit));
     const bool reported = static_cast<bool>(sys::writeAll(reportFd.get(), report));
     reportFd.reset();
-    while (reported && report[0] == listeningMark && !listener.closed) {
+    while (reported && listener.id != 0 && !listener.closed) {
         const int r = sd_bus_process(bus->get(), nullptr);
         if (r < 0 || (r == 0 && sd_bus_wait(bus->get(), UINT64_MAX) < 0)) {
             break; // the bus is gone, and with it the notification's buttons
@@ -220,12 +220,15 @@ int notifyAndListen(const std::string& busAddress, const Notification& notificat
     // It is about to run as the user and talk to a bus the user controls: root's descriptors
     // (the task's timer, its SIGTERM descriptor, the one-task lock) stay behind.
     const int keep[] = {reportFd.get(), choiceFd.get()};
-    closeDescriptorsExcept(keep);
+    sys::Result<> ready = closeDescriptorsExcept(keep);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    if (const sys::Result<> became = becomeRecipient(recipient); !became) {
-        ::_exit(sys::writeAll(reportFd.get(), failedMark + became.error().text) ? 0 : 1);
+    if (ready) {
+        ready = becomeRecipient(recipient);
+    }
+    if (!ready) {
+        ::_exit(sys::writeAll(reportFd.get(), failedMark + ready.error().text) ? 0 : 1);
     }
     // Set after the ids changed, which clear it; the parent may have died in between.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
@@ -234,27 +237,6 @@ int notifyAndListen(const std::string& busAddress, const Notification& notificat
     }
     ::_exit(
         notifyAndListen(busAddress, notification, replaces, std::move(reportFd), choiceFd.get()));
-}
-
-// What the child's report says: the notification on screen, or why not.
-sys::Result<Sent> readReport(const sys::BoundedRead& report, std::chrono::milliseconds limit,
-                             ChoiceSource source) {
-    if (report.end == sys::ReadEnd::Stopped) {
-        return sys::Error{"stopped by SIGTERM"};
-    }
-    if (report.end == sys::ReadEnd::TimedOut) {
-        return sys::Error{"no answer within " + std::to_string(limit.count()) + " ms"};
-    }
-    const std::string_view text = report.bytes;
-    const char mark = text.empty() ? '\0' : text[0];
-    if (mark == failedMark) {
-        return sys::Error{shownText(text.substr(1), notifyReportLimit)};
-    }
-    const std::optional<std::uint32_t> id = sys::parseDecimal<std::uint32_t>(text.substr(1));
-    if ((mark != sentMark && mark != listeningMark) || !id) {
-        return sys::Error{"the sending process ended without a report"};
-    }
-    return Sent{*id, mark == listeningMark ? std::move(source) : ChoiceSource()};
 }
 
 } // namespace
@@ -285,7 +267,23 @@ sys::Result<Sent> sendNotificationAs(const Recipient& recipient, const std::stri
     ChoiceSource source(std::move(choices->read), child);
     const sys::BoundedRead answer = sys::readBounded(
         report->read.get(), notifyReportLimit, std::chrono::steady_clock::now() + limit, stopFd);
-    return readReport(answer, limit, std::move(source));
+    if (answer.end == sys::ReadEnd::Stopped || answer.end == sys::ReadEnd::TimedOut) {
+        return sys::Error{answer.end == sys::ReadEnd::Stopped
+                              ? "stopped by SIGTERM"
+                              : "no answer within " + std::to_string(limit.count()) + " ms"};
+    }
+    const std::string_view text = answer.bytes;
+    if (text.starts_with(failedMark)) {
+        return sys::Error{shownText(text.substr(1), notifyReportLimit)};
+    }
+    const std::optional<std::uint32_t> id = text.starts_with(sentMark)
+                                                ? sys::parseDecimal<std::uint32_t>(text.substr(1))
+                                                : std::nullopt;
+    if (!id) {
+        return sys::Error{"the sending process ended without a report"};
+    }
+    // A notification without buttons has nothing to listen for: its child ends here.
+    return Sent{*id, notification.offer == Offer::Nothing ? ChoiceSource() : std::move(source)};
 }
 
 DesktopNotifications desktopNotifications(std::optional<Recipient> recipient,
@@ -313,9 +311,8 @@ DesktopNotifications desktopNotifications(std::optional<Recipient> recipient,
             return {};
         }
         *shown = sent->id;
-        log(LOG_INFO, what + " sent" + to + " on " + busAddress + ", id " +
-                          std::to_string(sent->id) +
-                          (sent->choices.fd() >= 0 ? ", with its buttons" : ""));
+        log(LOG_INFO,
+            what + " sent" + to + " on " + busAddress + ", id " + std::to_string(sent->id));
         return std::move(sent->choices);
     };
     DesktopNotifications notifications;

@@ -21,7 +21,7 @@ inline constexpr std::size_t notifyReportLimit = 256;
 /// A notification on screen.
 struct Sent {
     std::uint32_t id = 0;
-    /// The user's choices, when the notification offers buttons that the server can show.
+    /// The user's choices; it ends at once where the server shows no buttons.
     ChoiceSource choices;
 };
 
@@ -34,7 +34,7 @@ struct Sent {
 /// descriptor is not read. Buttons are offered only where the server lists the "actions"
 /// capability; then the child stays, listening to the server's own connection alone, and passes
 /// each offered button pressed on as a choice until the notification closes or the source is
-/// dropped. Why it failed is one line of printable text, at most notifyReportLimit bytes long.
+/// dropped. Why it failed is one line of printable text, from at most notifyReportLimit bytes.
 sys::Result<Sent> sendNotificationAs(const Recipient& recipient, const std::string& busAddress,
                                      const Notification& notification,
                                      std::chrono::milliseconds limit, int stopFd,

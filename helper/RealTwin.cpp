@@ -2,34 +2,20 @@
 
 #include "helper/Actions.h"
 #include "helper/TaskFolder.h"
-#include "helper/Twin.h"
+#include "helper/WaitingProcess.h"
 
-namespace zarn::helper::twin {
+namespace zarn::helper {
 
-std::string taskFolderParent() {
-    return runFolder;
+const Twin& twin() {
+    static const Twin real{
+        runFolder,
+        {0},
+        true,
+        true,
+        ZARN_LOCALE_DIR,
+        [](Action action, const std::string&) { return runSystemAction(action); },
+        [](TaskDescription&, const LogFunction&) {}};
+    return real;
 }
 
-std::vector<uid_t> trustedOwners() {
-    return {0};
-}
-
-bool rootOnly() {
-    return true;
-}
-
-const char* localeDir() {
-    return ZARN_LOCALE_DIR;
-}
-
-bool usesScope() {
-    return true;
-}
-
-sys::Result<> act(Action action, const std::string&) {
-    return runSystemAction(action);
-}
-
-void adjust(TaskDescription&, const LogFunction&) {}
-
-} // namespace zarn::helper::twin
+} // namespace zarn::helper

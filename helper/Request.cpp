@@ -32,10 +32,6 @@ std::string shownText(std::string_view text, std::size_t limit) {
     return shown;
 }
 
-std::string shownStamp(std::string_view stamp) {
-    return shownText(stamp, 32);
-}
-
 std::string formatLocal(Instant instant, const char* format) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(instant);
     std::tm local{};

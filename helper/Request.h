@@ -16,11 +16,7 @@ namespace zarn::helper {
 // The task line and its time are the shared task library's; the helper's code names them here.
 using sys::actionWord;
 using task::Action;
-using task::classifyStamp;
-using task::deadlineFromStamp;
 using task::Instant;
-using task::LocalTime;
-using task::parseArguments;
 using task::Request;
 
 /// Writes one message with a syslog priority (LOG_INFO, LOG_WARNING, LOG_ERR).
@@ -40,8 +36,6 @@ std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args
 /// when it was longer. Text from a caller or a user's server must never reach either raw: escape
 /// sequences would act on a terminal, and a newline would forge a log line.
 std::string shownText(std::string_view text, std::size_t limit);
-/// A stamp from the command line as shownText shows it, at most 32 bytes of it.
-std::string shownStamp(std::string_view stamp);
 
 /// `instant` as local "YYYY-MM-DD HH:MM:SS ZONE", for log messages.
 std::string describeInstant(Instant instant);

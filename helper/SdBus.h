@@ -18,33 +18,18 @@ using BusMessage = std::unique_ptr<sd_bus_message, BusRelease>;
 using BusSlot = std::unique_ptr<sd_bus_slot, BusRelease>;
 
 /// The error a call may fill in, freed when it goes.
-class BusError {
-public:
-    BusError() = default;
+struct BusError : sd_bus_error {
+    BusError() : sd_bus_error(SD_BUS_ERROR_NULL) {}
     BusError(const BusError&) = delete;
     BusError& operator=(const BusError&) = delete;
-    ~BusError() { sd_bus_error_free(&error_); }
+    ~BusError() { sd_bus_error_free(this); }
 
-    sd_bus_error* get() { return &error_; }
     /// "<what>: <the error's message>", or the text of the negative errno `result` when the
     /// error was not filled in.
     std::string describe(const std::string& what, int result) const {
         return what + ": " +
-               (sd_bus_error_is_set(&error_) && error_.message != nullptr ? error_.message
-                                                                          : std::strerror(-result));
+               (sd_bus_error_is_set(this) && message != nullptr ? message : std::strerror(-result));
     }
-
-private:
-    sd_bus_error error_ = SD_BUS_ERROR_NULL;
 };
-
-/// A new call of `method` on `bus` into `call`; sd-bus's result.
-inline int newCall(sd_bus* bus, BusMessage& call, const char* destination, const char* path,
-                   const char* interface, const char* method) {
-    sd_bus_message* raw = nullptr;
-    const int r = sd_bus_message_new_method_call(bus, &raw, destination, path, interface, method);
-    call.reset(raw);
-    return r;
-}
 
 } // namespace zarn::helper

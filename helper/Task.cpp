@@ -83,13 +83,6 @@ private:
         pending_.clear();
     }
 
-    // A timer that became readable: Reached, Failed, or nothing when the clock went back.
-    static std::optional<bool> reached(const DeadlineTimer& timer, short revents) {
-        const std::optional<WaitEnd> end =
-            (revents & POLLIN) != 0 ? timer.expired() : WaitEnd::Failed;
-        return end ? std::optional(*end == WaitEnd::Reached) : std::nullopt;
-    }
-
     Event waitForEvent() {
         for (;;) {
             pollfd watched[4] = {{timer_.fd(), POLLIN, 0},
@@ -106,14 +99,14 @@ private:
                 return Event::Stop;
             }
             if (watched[0].revents != 0) {
-                if (const std::optional<bool> ok = reached(timer_, watched[0].revents)) {
+                if (const std::optional<bool> ok = timer_.expired(watched[0].revents)) {
                     return *ok ? Event::Deadline : Event::DeadlineFailed;
                 }
             } else if (watched[2].revents != 0) {
                 choice_ = choices_.next();
                 return choice_ ? Event::Choice : Event::ChoicesEnded;
             } else if (watched[3].revents != 0) {
-                if (const std::optional<bool> ok = reached(*warningTimer_, watched[3].revents)) {
+                if (const std::optional<bool> ok = warningTimer_->expired(watched[3].revents)) {
                     return *ok ? Event::Warning : Event::WarningFailed;
                 }
             }
@@ -178,7 +171,7 @@ private:
         if (!laterTimer || (plan_.postpone && !plan_.postpone(later))) {
             log_(LOG_WARNING, "postpone of " + verb_ + " for " + when() + " by " + plan_.user +
                                   " failed; the deadline stays");
-            tell(Notice::NotPostponed, timer_.deadline());
+            plan_.notify(Notice::NotPostponed, action_, timer_.deadline(), stopFd_);
             return;
         }
         const std::string from = when();
@@ -191,13 +184,7 @@ private:
         choices_ = ChoiceSource();
         offered_ = Offer::Nothing;
         planWarnings();
-        tell(Notice::Postponed, later);
-    }
-
-    void tell(Notice notice, Instant deadline) {
-        if (plan_.notify) {
-            plan_.notify(notice, action_, deadline, stopFd_);
-        }
+        plan_.notify(Notice::Postponed, action_, later, stopFd_);
     }
 
     Outcome reachDeadline() {
@@ -236,11 +223,6 @@ private:
 };
 
 } // namespace
-
-Outcome runTask(Action action, DeadlineTimer timer, int stopFd, const ActionFunction& act,
-                const LogFunction& log, const ClockFunction& now) {
-    return runTask(action, std::move(timer), stopFd, act, log, WarningPlan{}, now);
-}
 
 Outcome runTask(Action action, DeadlineTimer timer, int stopFd, const ActionFunction& act,
                 const LogFunction& log, const WarningPlan& plan, const ClockFunction& now) {

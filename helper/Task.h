@@ -52,8 +52,8 @@ struct WarningPlan {
     WarnFunction warn;
     /// Moves the task to the new deadline outside the process (its record); false refuses.
     std::function<bool(Instant newDeadline)> postpone = nullptr;
-    /// Tells that the task was postponed or could not be; nothing when null.
-    NoticeFunction notify = nullptr;
+    /// Tells that the task was postponed or could not be.
+    NoticeFunction notify = [](Notice, Action, Instant, int) {};
     std::chrono::milliseconds postponeBy = postponeStep;
     /// The last warning before the deadline wakes a sleeping machine, so that it comes first.
     bool wakeForLastWarning = false;
@@ -68,19 +68,15 @@ struct WarningPlan {
 
 /// The life of the waiting process after it has started: logs that `action` is scheduled for
 /// the timer's deadline, waits (a readable `stopFd` cancels), takes the wake time from `now`,
-/// decides, and calls `act` at most once. Logs the cancel, the act, the miss or the failure.
-Outcome runTask(Action action, DeadlineTimer timer, int stopFd, const ActionFunction& act,
-                const LogFunction& log, const ClockFunction& now = std::chrono::system_clock::now);
-
-/// runTask that also warns at each of the plan's instants in turn. A warning reached more than
-/// warningLateLimit late, or at or after the deadline, is skipped and logged; a wait for a warning
-/// that fails only drops the remaining warnings. SIGTERM cancels during any wait and any warning.
+/// decides, and calls `act` at most once; logs the cancel, the act, the miss or the failure.
+/// Warns at the plan's instants in turn: one reached more than warningLateLimit late, or at or
+/// after the deadline, is skipped and logged; a wait for a warning that fails only drops the rest.
 /// The newest warning's choices are heard until the deadline: Cancel ends the task; Postpone
 /// moves the deadline by postponeBy (the old deadline's timer and wake alarm are let go) and warns
-/// again at the same distances before the new deadline; a postpone that fails is logged and
-/// told with Notice::NotPostponed. A press of a button the warning did not offer does nothing.
+/// again at the same distances before the new one; a postpone that fails is logged and told with
+/// Notice::NotPostponed. A press of a button the warning did not offer does nothing.
 Outcome runTask(Action action, DeadlineTimer timer, int stopFd, const ActionFunction& act,
-                const LogFunction& log, const WarningPlan& plan,
+                const LogFunction& log, const WarningPlan& plan = {},
                 const ClockFunction& now = std::chrono::system_clock::now);
 
 /// A LogFunction for syslog; the caller opens the log with its ident.

@@ -1,22 +1,20 @@
 #include "helper/WaitingProcess.h"
 
-#include "helper/Cancel.h"
 #include "helper/DeadlineTimer.h"
 #include "helper/Detach.h"
 #include "helper/Messages.h"
 #include "helper/Notify.h"
-#include "helper/Scope.h"
 #include "helper/Task.h"
 #include "helper/TaskFolder.h"
-#include "helper/TaskLock.h"
-#include "helper/Twin.h"
 #include "sys/Fd.h"
 #include "sys/Process.h"
 #include "task/TaskRecord.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
 
@@ -33,24 +31,10 @@ constexpr std::chrono::seconds scopeTimeLimit{5};
 constexpr char readyByte = 'R';
 constexpr std::size_t reportLimit = 512;
 
-int refuse(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", programName.data(), message.c_str());
-    return 1;
-}
-
 // The waiting process gives up before it has reported: says why, to the starter.
 [[noreturn]] void failStart(const sys::Fd& ready, const std::string& message) {
     (void)sys::writeAll(ready.get(), std::string_view(message).substr(0, reportLimit));
     ::_exit(1);
-}
-
-// The texts of the notifications in the user's language, where sudo passed it on and a
-// catalogue of it is installed; else English.
-void useTheUsersLanguage() {
-    if (const auto language = messageLanguage(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
-                                              std::getenv("LC_MESSAGES"), std::getenv("LANG"))) {
-        useMessageLanguage(*language, twin::localeDir());
-    }
 }
 
 // Named as --show and -c look for it, whatever the path it was started through, logging under
@@ -59,22 +43,13 @@ void useTheUsersLanguage() {
 void settle(const TaskDescription& task) {
     ::prctl(PR_SET_NAME, task.name.c_str(), 0, 0, 0);
     ::openlog(programName.data(), LOG_PID, LOG_DAEMON);
-    if (twin::usesScope() && systemdRuns()) {
+    if (twin().usesScope && systemdRuns()) {
         const std::string unit = scopeUnitName(task.name, ::getpid());
         if (const sys::Result<> moved = moveIntoOwnScope(unit, scopeTimeLimit); !moved) {
             ::syslog(LOG_WARNING, "no scope unit of its own, staying in the caller's: %s",
                      moved.error().text.c_str());
         }
     }
-}
-
-std::optional<task::TaskRecord> recordOf(const TaskDescription& task) {
-    const std::optional<task::ProcessStat> self = task::readProcessStat(::getpid());
-    if (!self) {
-        return std::nullopt;
-    }
-    return task::TaskRecord{::getpid(), self->startTime, task.action,
-                            task.stamp, task.deadline,   task.schedulingUid};
 }
 
 WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications& desktop,
@@ -104,7 +79,12 @@ WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications&
 // next task may be scheduled meanwhile.
 [[noreturn]] void live(const TaskDescription& task, DeadlineTimer timer, const sys::Fd& terminated,
                        sys::Fd lock, const sys::Fd& folder, task::TaskRecord record) {
-    useTheUsersLanguage();
+    // The notifications in the user's language, where sudo passed it on and a catalogue of it is
+    // installed; else in English.
+    if (const auto language = messageLanguage(std::getenv("LANGUAGE"), std::getenv("LC_ALL"),
+                                              std::getenv("LC_MESSAGES"), std::getenv("LANG"))) {
+        useMessageLanguage(*language, twin().localeDir);
+    }
     if (!task.recipient) {
         ::syslog(LOG_WARNING, "SUDO_UID/SUDO_GID name no user to warn; no desktop warnings");
     }
@@ -112,7 +92,7 @@ WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications&
         desktopNotifications(task.recipient, task.busAddress, systemLog());
     const WarningPlan plan = warningPlan(task, desktop, record, folder.get());
     const auto act = [&record](Action action) {
-        return static_cast<bool>(twin::act(action, record.stamp));
+        return static_cast<bool>(twin().act(action, record.stamp));
     };
     const Outcome outcome =
         runTask(task.action, std::move(timer), terminated.get(), act, systemLog(), plan);
@@ -131,24 +111,22 @@ WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications&
 // cannot. Holds the one-task lock `lock` until the task ends.
 [[noreturn]] void becomeWaitingProcess(TaskDescription task, sys::Fd ready, sys::Fd lock,
                                        sys::Fd folder) {
-    const int keep[] = {ready.release(), lock.release(), folder.release()};
-    const sys::Result<std::vector<int>> kept = detachFromCaller(keep);
-    if (!kept) {
+    if (!detachFromCaller({&ready, &lock, &folder})) {
         ::_exit(1);
     }
-    ready.reset((*kept)[0]);
-    lock.reset((*kept)[1]);
-    folder.reset((*kept)[2]);
     settle(task);
-    twin::adjust(task, systemLog());
+    twin().adjust(task, systemLog());
     sys::Result<sys::Fd> terminated = terminationSignalFd();
     sys::Result<DeadlineTimer> timer =
         DeadlineTimer::arm(task.deadline, task.action != Action::Suspend);
     if (!terminated || !timer) {
         failStart(ready, "cannot arm the timer");
     }
-    const std::optional<task::TaskRecord> record = recordOf(task);
-    if (!record || !task::writeTaskRecord(folder.get(), *record)) {
+    const std::optional<task::ProcessStat> self = task::readProcessStat(::getpid());
+    const task::TaskRecord record{::getpid(),    self ? self->startTime : 0,
+                                  task.action,   task.stamp,
+                                  task.deadline, task.schedulingUid};
+    if (!self || !task::writeTaskRecord(folder.get(), record)) {
         failStart(ready, "cannot write the task record " +
                              taskFolderPath(task.folderParent, task.name) + "/" +
                              task::taskRecordFileName);
@@ -158,18 +136,7 @@ WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications&
         ::_exit(1);
     }
     ready.reset();
-    live(task, std::move(*timer), *terminated, std::move(lock), folder, *record);
-}
-
-// A child that failed, died or hung is killed and reaped.
-sys::Result<> waitUntilReady(pid_t child, const sys::Fd& ready) {
-    const sys::BoundedRead report = sys::readBounded(
-        ready.get(), reportLimit, std::chrono::steady_clock::now() + startTimeLimit);
-    if (report.bytes.size() == 1 && report.bytes[0] == readyByte) {
-        return sys::Ok{};
-    }
-    sys::killAndReap(child);
-    return sys::Error{report.bytes.empty() ? "the waiting process did not start" : report.bytes};
+    live(task, std::move(*timer), *terminated, std::move(lock), folder, record);
 }
 
 sys::Result<pid_t> startWaitingProcess(const TaskDescription& task, sys::Fd& folder, sys::Fd& lock,
@@ -190,27 +157,75 @@ sys::Result<pid_t> startWaitingProcess(const TaskDescription& task, sys::Fd& fol
         sys::killAndReap(child);
         return sys::Error{"cannot write the task lock " + lockPath};
     }
-    if (const sys::Result<> started = waitUntilReady(child, ready->read); !started) {
-        return started.error();
+    // A child that failed, died or hung is killed and reaped.
+    const sys::BoundedRead report = sys::readBounded(
+        ready->read.get(), reportLimit, std::chrono::steady_clock::now() + startTimeLimit);
+    if (report.bytes != std::string_view(&readyByte, 1)) {
+        sys::killAndReap(child);
+        return sys::Error{report.bytes.empty() ? "the waiting process did not start"
+                                               : report.bytes};
     }
     return child;
 }
 
+// Sends SIGTERM to `pid` only when it is the waiting process of the task folder `folder`: the
+// record (a file of this effective user's) names it and its start time, it lives under the name
+// `name` with this effective uid, and it holds the one-task lock. Its executable file is not
+// compared, so a task started before an upgrade replaced the file is still found. The process is
+// pinned with a pidfd before the checks and signalled through it, so that a pid reused meanwhile
+// is never signalled; then it is given two seconds to end.
+sys::Result<> cancelWaitingProcess(pid_t pid, int folder, const std::string& name) {
+    const std::string number = std::to_string(pid);
+    // Why a step failed: that the process is gone, or else `otherwise`.
+    const auto refused = [&number](const sys::Error& error, const std::string& otherwise) {
+        return sys::Error{error.code == ESRCH ? "no such process: " + number : otherwise};
+    };
+    const sys::Result<sys::Fd> pidfd = pid > 0 ? sys::openPidfd(pid) : sys::Error{"", ESRCH};
+    if (!pidfd) {
+        return refused(pidfd.error(), "cannot signal pid " + number);
+    }
+    const uid_t owner = ::geteuid();
+    const std::optional<task::TaskRecord> record =
+        task::readTaskRecord(folder, std::span<const uid_t>(&owner, 1));
+    const std::optional<task::ProcessStat> stat = task::readProcessStat(pid);
+    // /proc/<pid> belongs to the process's effective user.
+    struct stat process {};
+    if (!record || record->pid != pid || !stat ||
+        !task::recordMatchesProcess(*record, *stat, name) ||
+        ::stat(("/proc/" + number).c_str(), &process) != 0 || process.st_uid != owner ||
+        !isLockHeldBy(folder, pid)) {
+        const sys::Result<> alive = sys::signalPidfd(*pidfd, 0);
+        return refused(alive ? sys::Error{} : alive.error(),
+                       "pid " + number + " is not the waiting task");
+    }
+    if (const sys::Result<> sent = sys::signalPidfd(*pidfd, SIGTERM); !sent) {
+        return refused(sent.error(), "cannot signal pid " + number);
+    }
+    // The pidfd becomes readable once the process has ended.
+    sys::waitReadable(pidfd->get(), std::chrono::steady_clock::now() + std::chrono::seconds(2));
+    return sys::Ok{};
+}
+
 } // namespace
 
+int refuse(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", programName.data(), message.c_str());
+    return 1;
+}
+
 sys::Result<Instant> deadlineOf(const std::string& stamp) {
-    const std::string shown = shownStamp(stamp);
-    switch (classifyStamp(stamp)) {
-    case LocalTime::Unique:
+    const std::string shown = shownText(stamp, 32);
+    switch (task::classifyStamp(stamp)) {
+    case task::LocalTime::Unique:
         break;
-    case LocalTime::Repeated:
+    case task::LocalTime::Repeated:
         return sys::Error{"that time occurs twice on this day: " + shown};
-    case LocalTime::Skipped:
+    case task::LocalTime::Skipped:
         return sys::Error{"that time does not exist on this day: " + shown};
-    case LocalTime::Invalid:
+    case task::LocalTime::Invalid:
         return sys::Error{"not a valid time: " + shown};
     }
-    const std::optional<Instant> deadline = deadlineFromStamp(stamp);
+    const std::optional<Instant> deadline = task::deadlineFromStamp(stamp);
     if (!deadline) {
         return sys::Error{"not a valid time: " + shown};
     }
@@ -228,16 +243,12 @@ int scheduleTask(const TaskDescription& task) {
     }
     // Taken before the fork and shared with the child, so that two starts can never both win;
     // it is released when the waiting process ends, however it ends.
-    TaskLock lock = takeTaskLock(folder->get());
+    sys::Result<sys::Fd> lock = takeTaskLock(folder->get(), folderPath);
+    if (!lock) {
+        return refuse(lock.error().text);
+    }
     const std::string lockPath = folderPath + "/" + task::taskLockFileName;
-    if (lock.state == TaskLock::State::Busy) {
-        return refuse("a task is already scheduled" +
-                      (lock.holder > 0 ? " (pid " + std::to_string(lock.holder) + ")" : ""));
-    }
-    if (lock.state == TaskLock::State::Failed) {
-        return refuse("cannot take the task lock " + lockPath);
-    }
-    const sys::Result<pid_t> child = startWaitingProcess(task, *folder, lock.fd, lockPath);
+    const sys::Result<pid_t> child = startWaitingProcess(task, *folder, *lock, lockPath);
     if (!child) {
         return refuse(child.error().text);
     }
@@ -246,9 +257,9 @@ int scheduleTask(const TaskDescription& task) {
 }
 
 int showTask(const std::string& name) {
-    const std::vector<uid_t> owners = twin::trustedOwners();
+    const std::vector<uid_t> owners = twin().trustedOwners;
     const std::optional<task::TaskRecord> record =
-        task::readLiveTaskRecord(taskFolderPath(twin::taskFolderParent(), name), name, owners);
+        task::readLiveTaskRecord(taskFolderPath(twin().folderParent, name), name, owners);
     if (!record) {
         return 1;
     }
@@ -257,22 +268,12 @@ int showTask(const std::string& name) {
 }
 
 int cancelTask(pid_t pid, const std::string& name) {
-    constexpr auto waitLimit = std::chrono::seconds(2);
     const uid_t owner = ::geteuid();
     // A folder that is missing, or not this user's alone, holds no task of this user's.
-    const sys::Fd folder(task::openTrustedFolder(taskFolderPath(twin::taskFolderParent(), name),
+    const sys::Fd folder(task::openTrustedFolder(taskFolderPath(twin().folderParent, name),
                                                  std::span<const uid_t>(&owner, 1)));
-    switch (cancelWaitingProcess(pid, folder.get(), name, waitLimit)) {
-    case CancelOutcome::Cancelled:
-        return 0;
-    case CancelOutcome::NoSuchProcess:
-        return refuse("no such process: " + std::to_string(pid));
-    case CancelOutcome::NotTheTask:
-        return refuse("pid " + std::to_string(pid) + " is not the waiting task");
-    case CancelOutcome::Failed:
-        break;
-    }
-    return refuse("cannot signal pid " + std::to_string(pid));
+    const sys::Result<> cancelled = cancelWaitingProcess(pid, folder.get(), name);
+    return cancelled ? 0 : refuse(cancelled.error().text);
 }
 
 } // namespace zarn::helper

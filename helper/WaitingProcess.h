@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,26 @@ struct TaskDescription {
     std::string busAddress;             ///< where the recipient's notification server is
     std::uint32_t schedulingUid = 0;    ///< who scheduled the task, for the record
 };
+
+/// What sets zarn-shutdown apart from its test twin dry-shutdown. Each program links one of the
+/// two files that define twin(), chosen by CMake: RealTwin.cpp acts through the system's own
+/// commands; DryTwin.cpp only writes down what it would have done, so it can never act.
+struct Twin {
+    std::string folderParent;         ///< where the task folders are
+    std::vector<uid_t> trustedOwners; ///< whose task folder and record are believed
+    bool rootOnly = true;             ///< only root may schedule and cancel
+    bool usesScope = true;            ///< the waiting process moves into a scope unit of its own
+    const char* localeDir = "";       ///< the folder of the notifications' translations
+    /// Takes `action`; `stamp` names the minute acted on.
+    std::function<sys::Result<>(Action action, const std::string& stamp)> act;
+    /// Changes to the task that the environment asks for (the test twin's shorter warnings and
+    /// postpones, another bus); logs what it cannot take.
+    std::function<void(TaskDescription& task, const LogFunction& log)> adjust;
+};
+const Twin& twin();
+
+/// Writes "zarn-shutdown: <message>" to standard error; 1, the exit status of a refusal.
+int refuse(const std::string& message);
 
 /// The deadline that `stamp` names, when it is one minute of local time that lies ahead; else
 /// why not, for the message after "zarn-shutdown: " (the stamp shown escaped).

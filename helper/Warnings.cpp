@@ -8,6 +8,7 @@
 #include <array>
 #include <ctime>
 #include <limits>
+#include <sstream>
 
 namespace zarn::helper {
 
@@ -29,16 +30,11 @@ std::vector<Instant> warningInstants(Instant now, Instant deadline,
 }
 
 std::optional<std::vector<std::chrono::seconds>> parseWarningOffsets(std::string_view text) {
+    std::string items(text);
+    std::replace(items.begin(), items.end(), ',', ' ');
+    std::istringstream words(items);
     std::vector<std::chrono::seconds> offsets;
-    constexpr std::string_view separators = ", \t";
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t start = text.find_first_not_of(separators, at);
-        if (start == std::string_view::npos) {
-            break;
-        }
-        const std::size_t end = std::min(text.find_first_of(separators, start), text.size());
-        const std::string_view item = text.substr(start, end - start);
+    for (std::string item; words >> item;) {
         // Six digits are over eleven days, far beyond any warning, and keep deadline - offset
         // valid.
         const std::optional<long> seconds =
@@ -47,7 +43,6 @@ std::optional<std::vector<std::chrono::seconds>> parseWarningOffsets(std::string
             return std::nullopt;
         }
         offsets.emplace_back(*seconds);
-        at = end;
     }
     return offsets;
 }
@@ -94,13 +89,9 @@ ChoiceSource& ChoiceSource::operator=(ChoiceSource&& other) noexcept {
 }
 
 std::optional<Choice> ChoiceSource::next() {
-    char byte = 0;
-    const sys::BoundedRead read = sys::readBounded(fd_.get(), 1);
-    if (read.end == sys::ReadEnd::Full) {
-        byte = read.bytes[0];
-    }
+    const std::string byte = sys::readBounded(fd_.get(), 1).bytes;
     for (const Choice choice : {Choice::Cancel, Choice::Postpone}) {
-        if (byte == choiceKey(choice)[0]) {
+        if (byte == choiceKey(choice).substr(0, 1)) {
             return choice;
         }
     }
@@ -130,18 +121,6 @@ std::string withTime(const char* text, const std::string& time) {
     return filled;
 }
 
-const char* iconOf(Action action) {
-    switch (action) {
-    case Action::Reboot:
-        return "system-reboot";
-    case Action::Suspend:
-        return "system-suspend";
-    case Action::PowerOff:
-        break;
-    }
-    return "system-shutdown";
-}
-
 // Each sentence whole, per action, so that every language can order its words freely.
 const char* pick(Action action, const char* powerOff, const char* reboot, const char* suspend) {
     return action == Action::Reboot ? reboot : action == Action::Suspend ? suspend : powerOff;
@@ -151,26 +130,18 @@ const char* pick(Action action, const char* powerOff, const char* reboot, const 
 
 Notification warningFor(Action action, Instant deadline, Offer offer) {
     Notification notification;
-    notification.icon = iconOf(action);
+    notification.icon = pick(action, "system-shutdown", "system-reboot", "system-suspend");
     notification.summary = withTime(pick(action, translated("This computer will shut down at %s"),
                                          translated("This computer will restart at %s"),
                                          translated("This computer will go to sleep at %s")),
                                     formatLocal(deadline, "%H:%M"));
     const char* plainBody =
         translated("Save your work, or open Zarn and press End Task to cancel.");
-    switch (offer) {
-    case Offer::Nothing:
-        notification.body = plainBody;
-        break;
-    case Offer::CancelOrPostpone:
-        notification.body =
-            translated("Save your work. You can cancel it here, or postpone it by 10 minutes.");
-        break;
-    case Offer::Cancel:
-        notification.body =
-            translated("Save your work. You can cancel it here; it cannot be postponed again.");
-        break;
-    }
+    notification.body =
+        offer == Offer::Nothing ? plainBody
+        : offer == Offer::Cancel
+            ? translated("Save your work. You can cancel it here; it cannot be postponed again.")
+            : translated("Save your work. You can cancel it here, or postpone it by 10 minutes.");
     notification.offer = offer;
     if (offer != Offer::Nothing) {
         notification.actions.emplace_back(choiceKey(Choice::Cancel), translated("Cancel"));
@@ -185,37 +156,36 @@ Notification warningFor(Action action, Instant deadline, Offer offer) {
 
 Notification noticeFor(Notice notice, Action action, Instant deadline) {
     Notification notification;
-    notification.icon = iconOf(action);
-    const std::string time = formatLocal(deadline, "%H:%M");
+    notification.icon = pick(action, "system-shutdown", "system-reboot", "system-suspend");
+    const auto say = [&](const char* powerOff, const char* reboot, const char* suspend,
+                         const char* body) {
+        notification.summary =
+            withTime(pick(action, powerOff, reboot, suspend), formatLocal(deadline, "%H:%M"));
+        notification.body = body;
+    };
     switch (notice) {
     case Notice::Skipped:
-        notification.summary = withTime(pick(action, translated("Did not shut down at %s"),
-                                             translated("Did not restart at %s"),
-                                             translated("Did not go to sleep at %s")),
-                                        time);
-        notification.body = translated("The computer was asleep or off at that time.");
+        say(translated("Did not shut down at %s"), translated("Did not restart at %s"),
+            translated("Did not go to sleep at %s"),
+            translated("The computer was asleep or off at that time."));
         break;
     case Notice::Cancelled:
-        notification.summary = withTime(pick(action, translated("The shutdown at %s is cancelled"),
-                                             translated("The restart at %s is cancelled"),
-                                             translated("Going to sleep at %s is cancelled")),
-                                        time);
-        notification.body = translated("Nothing will happen at that time.");
+        say(translated("The shutdown at %s is cancelled"),
+            translated("The restart at %s is cancelled"),
+            translated("Going to sleep at %s is cancelled"),
+            translated("Nothing will happen at that time."));
         break;
     case Notice::Postponed:
-        notification.summary = withTime(pick(action, translated("The shutdown is postponed to %s"),
-                                             translated("The restart is postponed to %s"),
-                                             translated("Going to sleep is postponed to %s")),
-                                        time);
-        notification.body = translated("You will be warned again before then.");
+        say(translated("The shutdown is postponed to %s"),
+            translated("The restart is postponed to %s"),
+            translated("Going to sleep is postponed to %s"),
+            translated("You will be warned again before then."));
         break;
     case Notice::NotPostponed:
-        notification.summary =
-            withTime(pick(action, translated("Could not postpone: the shutdown stays at %s"),
-                          translated("Could not postpone: the restart stays at %s"),
-                          translated("Could not postpone: going to sleep stays at %s")),
-                     time);
-        notification.body = translated("It could not be moved. Save your work before then.");
+        say(translated("Could not postpone: the shutdown stays at %s"),
+            translated("Could not postpone: the restart stays at %s"),
+            translated("Could not postpone: going to sleep stays at %s"),
+            translated("It could not be moved. Save your work before then."));
         break;
     }
     return notification;

@@ -3,12 +3,11 @@
 // task record names it and it holds the one-task lock. zarn-shutdown --show, for any user: prints
 // the task record when it names a live waiting process, else nothing. The lock and the record
 // live in /run/<program file name>/, a folder only root can write. --help and --version print and
-// return. Built a second time as the test twin dry-shutdown (Twin.h says how the two differ).
+// return. Built a second time as the test twin dry-shutdown (Twin says how the two differ).
 
 #include "helper/Detach.h"
 #include "helper/Task.h"
-#include "helper/TaskLock.h"
-#include "helper/Twin.h"
+#include "helper/TaskFolder.h"
 #include "helper/WaitingProcess.h"
 
 #include <cstdio>
@@ -20,26 +19,21 @@ namespace {
 using namespace zarn::helper;
 namespace sys = zarn::sys;
 
-int refuse(const std::string& message, int status) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    return status;
-}
-
 // The task as the environment that sudo passed on describes it: whom to warn, on which bus,
 // and who scheduled it.
 TaskDescription describeTask(const Request& request, Instant deadline, const std::string& name) {
-    TaskDescription task;
-    task.action = request.action;
-    task.stamp = request.stamp;
-    task.deadline = deadline;
-    task.name = name;
-    task.folderParent = twin::taskFolderParent();
-    task.warningOffsets.assign(std::begin(defaultWarningOffsets), std::end(defaultWarningOffsets));
-    task.postponeBy = postponeStep;
-    task.recipient = recipientFrom(std::getenv("SUDO_UID"), std::getenv("SUDO_GID"));
-    task.busAddress = task.recipient ? userBusAddress(task.recipient->uid) : std::string();
-    task.schedulingUid = task.recipient ? task.recipient->uid : ::getuid();
-    return task;
+    const std::optional<Recipient> user =
+        recipientFrom(std::getenv("SUDO_UID"), std::getenv("SUDO_GID"));
+    return {.action = request.action,
+            .stamp = request.stamp,
+            .deadline = deadline,
+            .name = name,
+            .folderParent = twin().folderParent,
+            .warningOffsets = {std::begin(defaultWarningOffsets), std::end(defaultWarningOffsets)},
+            .postponeBy = postponeStep,
+            .recipient = user,
+            .busAddress = user ? userBusAddress(user->uid) : std::string(),
+            .schedulingUid = user ? user->uid : ::getuid()};
 }
 
 } // namespace
@@ -61,19 +55,20 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::optional<pid_t> cancelPid = parseCancelArguments(args);
-    const std::optional<Request> request = parseArguments(args);
+    const std::optional<Request> request = zarn::task::parseArguments(args);
     if (!request && !cancelPid) {
-        return refuse(std::string(usageText), 64);
+        std::fprintf(stderr, "%s\n", usageText.data());
+        return 64;
     }
-    if (twin::rootOnly() && ::geteuid() != 0) {
-        return refuse(std::string(programName) + ": must be run as root", 1);
+    if (twin().rootOnly && ::geteuid() != 0) {
+        return refuse("must be run as root");
     }
     if (cancelPid) {
         return cancelTask(*cancelPid, name);
     }
     const sys::Result<Instant> deadline = deadlineOf(request->stamp);
     if (!deadline) {
-        return refuse(std::string(programName) + ": " + deadline.error().text, 1);
+        return refuse(deadline.error().text);
     }
     return scheduleTask(describeTask(*request, *deadline, name));
 }

@@ -8,11 +8,22 @@ namespace zarn::sys {
 /// What a task does at its time.
 enum class Action { PowerOff, Reboot, Suspend };
 
-/// The word of `action` in the task record, the helper's log and the system's own commands
-/// (`systemctl <word>`): "poweroff", "reboot" or "suspend".
-std::string_view actionWord(Action action);
+/// The word of each action, in the order of Action, in the task record, the helper's log and
+/// the system's own commands (`systemctl <word>`).
+inline constexpr std::string_view actionWords[] = {"poweroff", "reboot", "suspend"};
 
-/// The action that actionWord gives `word` for; nothing for any other text.
-std::optional<Action> actionOfWord(std::string_view word);
+inline std::string_view actionWord(Action action) {
+    return actionWords[static_cast<int>(action)];
+}
+
+/// The action whose word is `word`; nothing for any other text.
+inline std::optional<Action> actionOfWord(std::string_view word) {
+    for (int i = 0; i < 3; ++i) {
+        if (actionWords[i] == word) {
+            return static_cast<Action>(i);
+        }
+    }
+    return std::nullopt;
+}
 
 } // namespace zarn::sys

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <unistd.h>
 
 namespace zarn::sys {
 
@@ -12,6 +11,10 @@ Error systemError(std::string_view step, int code) {
     return {std::string(step) + ": " + std::strerror(code), code};
 }
 
+namespace {
+
+// What is left until `deadline` as poll() takes it: whole milliseconds, rounded up, at least 0;
+// -1 (no limit) for `never`.
 int millisecondsUntil(Deadline deadline) {
     if (deadline == never) {
         return -1;
@@ -21,25 +24,7 @@ int millisecondsUntil(Deadline deadline) {
     return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
 }
 
-Fd& Fd::operator=(Fd&& other) noexcept {
-    if (this != &other) {
-        reset(other.release());
-    }
-    return *this;
-}
-
-int Fd::release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void Fd::reset(int fd) {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-    fd_ = fd;
-}
+} // namespace
 
 Result<Pipe> makePipe() {
     int ends[2];
@@ -66,39 +51,24 @@ bool waitReadable(int fd, Deadline deadline) {
 
 BoundedRead readBounded(int fd, std::size_t limit, Deadline deadline, int stopFd) {
     BoundedRead result;
-    std::size_t filled = 0;
-    result.bytes.resize(std::min<std::size_t>(limit, 4096));
-    for (;;) {
-        if (filled == limit) {
-            result.end = ReadEnd::Full;
-            break;
-        }
+    char buffer[4096];
+    while (result.bytes.size() < limit) {
         pollfd watched[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
         const int ready = ::poll(watched, 2, millisecondsUntil(deadline));
-        if (ready < 0 && errno == EINTR) {
-            continue;
+        if (ready == 0 || (ready > 0 && watched[1].revents != 0)) {
+            result.end = ready == 0 ? ReadEnd::TimedOut : ReadEnd::Stopped;
+            return result;
         }
-        if (ready <= 0 || watched[1].revents != 0) {
-            result.end = ready == 0  ? ReadEnd::TimedOut
-                         : ready < 0 ? ReadEnd::Failed
-                                     : ReadEnd::Stopped;
-            break;
-        }
-        // Grown as bytes come, so a short answer never costs the whole limit.
-        if (filled == result.bytes.size()) {
-            result.bytes.resize(std::min(limit, result.bytes.size() * 2));
-        }
-        const ssize_t got = ::read(fd, result.bytes.data() + filled, result.bytes.size() - filled);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN)) {
-            continue;
-        }
-        if (got <= 0) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - result.bytes.size());
+        const ssize_t got = ready < 0 ? -1 : ::read(fd, buffer, wanted);
+        if (got > 0) {
+            result.bytes.append(buffer, static_cast<std::size_t>(got));
+        } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
             result.end = got == 0 ? ReadEnd::EndOfFile : ReadEnd::Failed;
-            break;
+            return result;
         }
-        filled += static_cast<std::size_t>(got);
     }
-    result.bytes.resize(filled);
+    result.end = ReadEnd::Full;
     return result;
 }
 

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unistd.h>
+#include <utility>
 
 namespace zarn::sys {
 
@@ -13,27 +15,29 @@ namespace zarn::sys {
 using Deadline = std::chrono::steady_clock::time_point;
 inline constexpr Deadline never = Deadline::max();
 
-/// What is left until `deadline` in whole milliseconds, rounded up, as poll() takes it: at least
-/// 0, and -1 (no limit) for `never`.
-int millisecondsUntil(Deadline deadline);
-
 /// An open descriptor that is closed once, when its owner goes; -1 owns nothing. Move-only.
 class Fd {
 public:
     Fd() = default;
     explicit Fd(int fd) : fd_(fd) {}
     Fd(Fd&& other) noexcept : fd_(other.release()) {}
-    Fd& operator=(Fd&& other) noexcept;
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
+    Fd& operator=(Fd&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
     ~Fd() { reset(); }
 
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
     /// Gives the descriptor up without closing it.
-    int release();
+    int release() { return std::exchange(fd_, -1); }
     /// Closes the descriptor owned, then owns `fd`.
-    void reset(int fd = -1);
+    void reset(int fd = -1) {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = fd;
+    }
 
 private:
     int fd_ = -1;

@@ -11,51 +11,26 @@
 namespace zarn::sys {
 
 // Through syscall(): the C library's own wrappers are newer than some systems this builds on.
-Result<Fd> openPidfd(pid_t pid) {
+Result<Fd> openPidfd([[maybe_unused]] pid_t pid) {
 #ifdef SYS_pidfd_open
     if (const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); fd >= 0) {
         return Fd(fd);
     }
     return systemError("pidfd_open");
 #else
-    (void)pid;
     return systemError("pidfd_open", ENOSYS);
 #endif
 }
 
-Result<> signalPidfd(const Fd& pidfd, int signal) {
+Result<> signalPidfd([[maybe_unused]] const Fd& pidfd, [[maybe_unused]] int signal) {
 #ifdef SYS_pidfd_send_signal
     if (::syscall(SYS_pidfd_send_signal, pidfd.get(), signal, nullptr, 0) == 0) {
         return Ok{};
     }
     return systemError("pidfd_send_signal");
 #else
-    (void)pidfd;
-    (void)signal;
     return systemError("pidfd_send_signal", ENOSYS);
 #endif
-}
-
-std::optional<int> waitChild(pid_t pid, Deadline deadline) {
-    // A pidfd wakes the wait as soon as the child ends: no polling interval added to each
-    // command. Without one (macOS, old kernels) the loop below polls.
-    if (const Result<Fd> pidfd = openPidfd(pid)) {
-        waitReadable(pidfd->get(), deadline);
-    }
-    for (;;) {
-        int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (done < 0 && errno != EINTR) {
-            return -1;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
 }
 
 void killAndReap(pid_t pid, bool group) {
@@ -65,11 +40,23 @@ void killAndReap(pid_t pid, bool group) {
 }
 
 int waitBounded(pid_t pid, Deadline deadline, bool group) {
-    if (const std::optional<int> status = waitChild(pid, deadline)) {
-        return *status;
+    // A pidfd wakes the wait as soon as the child ends: no polling interval added to each
+    // command. Without one (macOS, old kernels) the loop below polls.
+    if (const Result<Fd> pidfd = openPidfd(pid)) {
+        waitReadable(pidfd->get(), deadline);
     }
-    killAndReap(pid, group);
-    return -1;
+    for (;;) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) {
+            return done == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            killAndReap(pid, group);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 } // namespace zarn::sys

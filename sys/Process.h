@@ -3,7 +3,6 @@
 #include "sys/Fd.h"
 #include "sys/Result.h"
 
-#include <optional>
 #include <sys/types.h>
 
 namespace zarn::sys {
@@ -16,16 +15,13 @@ Result<Fd> openPidfd(pid_t pid);
 /// Sends `signal` to the process pinned by `pidfd` (0 only checks that it lives).
 Result<> signalPidfd(const Fd& pidfd, int signal);
 
-/// Waits for this process's child `pid` until `deadline`: its exit status (-1 when a signal
-/// ended it), nothing when it still runs then. On a pidfd where there is one, else by polling.
-std::optional<int> waitChild(pid_t pid, Deadline deadline);
-
 /// Kills this process's child `pid` with SIGKILL (with `group`, its whole process group, which
 /// the child must lead) and reaps it.
 void killAndReap(pid_t pid, bool group = false);
 
-/// waitChild, and killAndReap once `deadline` has passed: the exit status, -1 when it was killed
-/// or a signal ended it.
+/// Waits for this process's child `pid` until `deadline` (on a pidfd where there is one, else by
+/// polling), and kills and reaps it then: its exit status, -1 when it was killed or a signal
+/// ended it.
 int waitBounded(pid_t pid, Deadline deadline, bool group = false);
 
 } // namespace zarn::sys

@@ -12,6 +12,8 @@
 namespace {
 
 using namespace zarn::helper;
+using zarn::task::deadlineFromStamp;
+using zarn::task::parseArguments;
 
 using zarn::test::ScopedTimeZone;
 

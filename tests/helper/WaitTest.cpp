@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
@@ -19,6 +21,9 @@
 #include <unistd.h>
 
 namespace zarn::helper {
+
+/// How a test's wait for a timer ended.
+enum class WaitEnd { Reached, Stopped, Failed };
 
 // Names instead of bytes in failure messages.
 void PrintTo(WaitEnd end, std::ostream* out) {
@@ -45,6 +50,26 @@ using zarn::test::TempDir;
 
 Instant now() {
     return std::chrono::system_clock::now();
+}
+
+// Waits on the timer as the waiting process's poll does, until the deadline or `stopFd`; a signal
+// that interrupts the wait does not end it.
+WaitEnd waitFor(const DeadlineTimer& timer, int stopFd) {
+    for (;;) {
+        pollfd watched[2] = {{timer.fd(), POLLIN, 0}, {stopFd, POLLIN, 0}};
+        if (::poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return WaitEnd::Failed;
+        }
+        if (watched[1].revents != 0) {
+            return WaitEnd::Stopped;
+        }
+        if (const std::optional<bool> reached = timer.expired(watched[0].revents)) {
+            return *reached ? WaitEnd::Reached : WaitEnd::Failed;
+        }
+    }
 }
 
 // Joins its thread whatever the test's assertions did.
@@ -90,7 +115,7 @@ TEST(DeadlineTimer, WakesAtTheDeadlineNotBefore) {
     ASSERT_TRUE(timer);
     EXPECT_EQ(timer->deadline(), deadline);
     EXPECT_EQ(timer->clock(), CLOCK_REALTIME);
-    EXPECT_EQ(timer->wait(-1), WaitEnd::Reached);
+    EXPECT_EQ(waitFor(*timer, -1), WaitEnd::Reached);
     const Instant woke = now();
     EXPECT_GE(woke, deadline);
     EXPECT_LT(woke - deadline, 200ms);
@@ -101,7 +126,7 @@ TEST(DeadlineTimer, APastDeadlineIsReachedAtOnce) {
         auto timer = DeadlineTimer::arm(deadline, false);
         ASSERT_TRUE(timer);
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_EQ(timer->wait(-1), WaitEnd::Reached);
+        EXPECT_EQ(waitFor(*timer, -1), WaitEnd::Reached);
         EXPECT_LT(std::chrono::steady_clock::now() - started, 100ms);
     }
 }
@@ -127,7 +152,7 @@ TEST(DeadlineTimer, ResumesTheSameDeadlineAfterASignal) {
             std::this_thread::sleep_for(300ms);
             ::pthread_kill(waiter, SIGUSR1);
         });
-        end = timer->wait(-1);
+        end = waitFor(*timer, -1);
     }
     const Instant woke = now();
     ::sigaction(SIGUSR1, &previous, nullptr);
@@ -148,13 +173,13 @@ TEST(DeadlineTimer, StopsWhenTheStopDescriptorIsReadable) {
             std::this_thread::sleep_for(200ms);
             stop.raise();
         });
-        EXPECT_EQ(timer->wait(stop.fd), WaitEnd::Stopped);
+        EXPECT_EQ(waitFor(*timer, stop.fd), WaitEnd::Stopped);
     }
     const auto waited = std::chrono::steady_clock::now() - started;
     EXPECT_GE(waited, 190ms);
     EXPECT_LT(waited, 2s);
     // The stop descriptor is left unread: a second wait stops as well.
-    EXPECT_EQ(timer->wait(stop.fd), WaitEnd::Stopped);
+    EXPECT_EQ(waitFor(*timer, stop.fd), WaitEnd::Stopped);
 }
 
 TEST(DeadlineTimer, FallsBackToTheRealTimeClockWithoutTheRightToWake) {
@@ -173,7 +198,7 @@ TEST(DeadlineTimer, FallsBackToTheRealTimeClockWithoutTheRightToWake) {
         if (timer->clock() != CLOCK_REALTIME) {
             ::_exit(4);
         }
-        ::_exit(timer->wait(-1) == WaitEnd::Reached ? 0 : 5);
+        ::_exit(waitFor(*timer, -1) == WaitEnd::Reached ? 0 : 5);
     }
     const auto status = zarn::test::waitForChild(child, 5s);
     ASSERT_TRUE(status);
@@ -198,7 +223,7 @@ TEST(Task, ActsOnceWhenTheWaitEndsInTime) {
     auto timer = DeadlineTimer::arm(deadline, false);
     ASSERT_TRUE(timer);
     const auto outcome = runTask(Action::Reboot, std::move(*timer), -1, recorder.act(),
-                                 recorder.log(), [deadline] { return deadline + 3s; });
+                                 recorder.log(), {}, [deadline] { return deadline + 3s; });
     EXPECT_EQ(outcome, Outcome::Acted);
     EXPECT_EQ(recorder.acted, std::vector<Action>{Action::Reboot});
     ASSERT_EQ(recorder.lines.size(), 2u);
@@ -212,7 +237,7 @@ TEST(Task, DoesNotActWhenWokenMoreThanFiveMinutesLate) {
     auto timer = DeadlineTimer::arm(deadline, false);
     ASSERT_TRUE(timer);
     const auto outcome = runTask(Action::PowerOff, std::move(*timer), -1, recorder.act(),
-                                 recorder.log(), [deadline] { return deadline + 301s; });
+                                 recorder.log(), {}, [deadline] { return deadline + 301s; });
     EXPECT_EQ(outcome, Outcome::Missed);
     EXPECT_TRUE(recorder.acted.empty());
     ASSERT_EQ(recorder.lines.size(), 2u);
@@ -278,7 +303,7 @@ TEST(TerminationSignal, ASigtermBecomesReadableInsteadOfEndingTheProcess) {
             ::_exit(3);
         }
         ::kill(::getpid(), SIGTERM);
-        ::_exit(timer->wait(fd->get()) == WaitEnd::Stopped ? 0 : 4);
+        ::_exit(waitFor(*timer, fd->get()) == WaitEnd::Stopped ? 0 : 4);
     }
     const auto status = zarn::test::waitForChild(child, 5s);
     if (!status) {
@@ -373,7 +398,9 @@ TEST(Detach, ClosingKeepsOnlyTheGivenDescriptorsAndTheStandardStreams) {
             ::open("/dev/null", O_RDONLY);
         }
         const int keep[] = {kept};
-        closeDescriptorsExcept(keep);
+        if (!closeDescriptorsExcept(keep)) {
+            ::_exit(2);
+        }
         std::vector<int> open;
         for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
             open.push_back(std::stoi(entry.path().filename().string()));

@@ -226,7 +226,7 @@ TEST(Recipient, OnlyPlainNumericIdsOfAUserOtherThanRoot) {
 }
 
 TEST(WarningTexts, NameTheActionAndTheLocalTimeOfTheDeadline) {
-    const auto deadline = deadlineFromStamp("3001051530");
+    const auto deadline = zarn::task::deadlineFromStamp("3001051530");
     ASSERT_TRUE(deadline);
     const struct {
         Action action;
@@ -824,7 +824,7 @@ TEST(Faults, EachIsMended) {
          "one safe line, 0 choices"},
         {"no postpone is offered past the last day a stamp can name",
          [] {
-             const Instant deadline = deadlineFromStamp("9912312355").value();
+             const Instant deadline = zarn::task::deadlineFromStamp("9912312355").value();
              const Offer offer = WarningPlan{}.offerAt(deadline, deadline - 60s, 0);
              return std::string(offer == Offer::Cancel ? "Cancel alone" : "more than Cancel");
          },
