@@ -742,22 +742,22 @@ std::size_t openTimers() {
     return timers;
 }
 
-// A task whose one warning, 100 ms ahead, is answered with Postpone; `observe` runs at the notice.
+// A task whose first warning, 200 ms ahead, is answered with Postpone; `observe` runs at the
+// notice that follows.
 std::string postponedOnce(bool recordMoves, const NoticeFunction& observe) {
     LogRecorder log;
-    const Instant deadline = Clock::now() + 150ms;
-    auto timer = DeadlineTimer::arm(deadline, true);
+    auto timer = DeadlineTimer::arm(Clock::now() + 1s, true);
     if (!timer) {
         return "no timer";
     }
-    WarningPlan plan{{100ms}, [](Action, Instant, Offer offer, int) {
-                         return answeredWith(offer == Offer::Nothing
-                                                 ? std::nullopt
-                                                 : std::optional(Choice::Postpone));
+    bool answered = false;
+    WarningPlan plan{{800ms}, [&answered](Action, Instant, Offer, int) {
+                         return std::exchange(answered, true) ? ChoiceSource()
+                                                              : answeredWith(Choice::Postpone);
                      }};
     plan.postpone = [recordMoves](Instant) { return recordMoves; };
     plan.notify = observe;
-    plan.postponeBy = 100ms;
+    plan.postponeBy = 1s;
     plan.wakeForLastWarning = true;
     runTask(
         Action::PowerOff, std::move(*timer), -1, [](Action) { return true; }, log.log(), plan);
