@@ -3,7 +3,6 @@
 #include "sys/Fd.h"
 #include "sys/Process.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -52,11 +51,13 @@ sys::Result<> runFirstAvailable(const std::vector<CommandArgs>& commands,
         return sys::systemError("fork");
     }
     if (pid == 0) {
-        // The waiting process blocks SIGTERM and ignores SIGHUP; an exec would pass both on.
+        // The waiting process blocks SIGTERM and ignores SIGHUP and SIGPIPE; an exec would pass
+        // them on.
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
         std::signal(SIGHUP, SIG_DFL);
+        std::signal(SIGPIPE, SIG_DFL);
         for (std::size_t i = 0; i < argvs.size(); ++i) {
             if (programs[i].empty()) {
                 continue;
@@ -87,7 +88,7 @@ sys::Result<> recordDryRunAction(const std::string& logPath, Action action,
     if (logPath.empty() || !fd) {
         return sys::systemError("cannot open " + logPath, logPath.empty() ? ENOENT : errno);
     }
-    // One write with O_APPEND: lines of processes sharing the file never interleave.
+    // O_APPEND: each line lands whole at the end, whoever else writes to the file.
     return sys::writeAll(fd.get(),
                          std::string(actionWord(action)) + ' ' + std::string(stamp) + '\n');
 }

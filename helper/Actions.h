@@ -22,9 +22,9 @@ inline constexpr const char* systemPath = "/usr/bin:/bin:/usr/sbin:/sbin";
 std::string resolveProgram(const std::string& program);
 
 /// Runs the first of `commands` whose program exists, in a child with every signal unblocked,
-/// SIGHUP back at its default and only PATH=systemPath and LANG=C in its environment, and waits
-/// for it at most `limit` (then kills it). Succeeds when it exited with status 0; fails when none
-/// exists, it failed, or it ran out of time.
+/// SIGHUP and SIGPIPE back at their defaults and only PATH=systemPath and LANG=C in its
+/// environment, and waits for it at most `limit` (then kills it). Succeeds when it exited with
+/// status 0; fails when none exists, it failed, or it ran out of time.
 sys::Result<> runFirstAvailable(const std::vector<CommandArgs>& commands,
                                 std::chrono::milliseconds limit);
 

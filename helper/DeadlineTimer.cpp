@@ -68,12 +68,10 @@ sys::Result<sys::Fd> terminationSignalFd() {
     sigset_t terminate;
     sigemptyset(&terminate);
     sigaddset(&terminate, SIGTERM);
-    if (::sigprocmask(SIG_BLOCK, &terminate, nullptr) != 0) {
-        return sys::systemError("sigprocmask");
-    }
-    sys::Fd fd(::signalfd(-1, &terminate, SFD_CLOEXEC));
+    const bool blocked = ::sigprocmask(SIG_BLOCK, &terminate, nullptr) == 0;
+    sys::Fd fd(blocked ? ::signalfd(-1, &terminate, SFD_CLOEXEC) : -1);
     if (!fd) {
-        return sys::systemError("signalfd");
+        return sys::systemError(blocked ? "signalfd" : "sigprocmask");
     }
     return fd;
 }

@@ -31,8 +31,11 @@ bool inUnit(const std::string& unitName) {
 } // namespace
 
 sys::Result<> detachFromCaller(std::initializer_list<sys::Fd*> keep) {
-    if (::setsid() < 0 || ::chdir("/") != 0) {
+    if (::setsid() < 0) {
         return sys::systemError("setsid");
+    }
+    if (::chdir("/") != 0) {
+        return sys::systemError("chdir /");
     }
     std::vector<int> kept;
     for (sys::Fd* fd : keep) {
@@ -55,11 +58,15 @@ sys::Result<> detachFromCaller(std::initializer_list<sys::Fd*> keep) {
             return sys::systemError("dup2");
         }
     }
+    closeDescriptorsExcept(kept);
+    // A caller gone from its terminal, or from the pipe the start is reported on, must not end
+    // the task.
     std::signal(SIGHUP, SIG_IGN);
-    return closeDescriptorsExcept(kept);
+    std::signal(SIGPIPE, SIG_IGN);
+    return sys::Ok{};
 }
 
-sys::Result<> closeDescriptorsExcept(std::span<const int> keepFds) {
+void closeDescriptorsExcept(std::span<const int> keepFds) {
     std::vector<int> sorted;
     std::copy_if(keepFds.begin(), keepFds.end(), std::back_inserter(sorted),
                  [](int fd) { return fd > STDERR_FILENO; });
@@ -67,13 +74,16 @@ sys::Result<> closeDescriptorsExcept(std::span<const int> keepFds) {
     sorted.push_back(INT_MAX);
     unsigned first = STDERR_FILENO + 1;
     for (const int fd : sorted) {
-        if (first < static_cast<unsigned>(fd) &&
-            ::close_range(first, static_cast<unsigned>(fd) - 1, 0) != 0) {
-            return sys::systemError("close_range");
+        const auto last = static_cast<unsigned>(fd) - 1;
+        // Kernels before 5.9, and sandboxes that refuse the call: each descriptor on its own.
+        if (first <= last && ::close_range(first, last, 0) != 0) {
+            const auto most = static_cast<unsigned>(std::max(::sysconf(_SC_OPEN_MAX), 0L));
+            for (unsigned each = first; each <= std::min(last, most); ++each) {
+                ::close(static_cast<int>(each));
+            }
         }
         first = static_cast<unsigned>(fd) + 1;
     }
-    return sys::Ok{};
 }
 
 void resetSignalHandling() {

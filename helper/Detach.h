@@ -8,19 +8,18 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
-#include <vector>
 
 namespace zarn::helper {
 
 /// Cuts a freshly forked child loose from its caller: a new session (so no controlling
-/// terminal), "/" as working folder, /dev/null on standard input, output and error, SIGHUP
-/// ignored, and every other inherited descriptor closed except those in `keep` (one that was a
-/// standard stream is moved above them). Fails when a step failed, with the process possibly
+/// terminal), "/" as working folder, /dev/null on standard input, output and error, SIGHUP and
+/// SIGPIPE ignored, and every other inherited descriptor closed except those in `keep` (one that
+/// was a standard stream is moved above them). Fails when a step failed, with the process possibly
 /// half changed.
 sys::Result<> detachFromCaller(std::initializer_list<sys::Fd*> keep);
 
 /// Closes every descriptor above the standard streams except those in `keepFds`.
-sys::Result<> closeDescriptorsExcept(std::span<const int> keepFds);
+void closeDescriptorsExcept(std::span<const int> keepFds);
 
 /// Puts every signal the process may handle back to its default action and unblocks all: what
 /// the caller ignored or blocked (SIGCHLD ignored makes every child's status vanish) must not

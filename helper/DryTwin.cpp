@@ -50,8 +50,12 @@ const Twin& twin() {
         const char* log = std::getenv("ZARN_DRY_RUN_LOG");
         return recordDryRunAction(log != nullptr ? log : "", action, stamp);
     };
-    static const Twin dry{folderParent(),  {0, ::geteuid()}, false, false,
-                          ZARN_LOCALE_DIR, record,           adjust};
+    static const Twin dry{.folderParent = folderParent(),
+                          .trustedOwners = {0, ::geteuid()},
+                          .forRoot = false,
+                          .localeDir = ZARN_LOCALE_DIR,
+                          .act = record,
+                          .adjust = adjust};
     return dry;
 }
 

@@ -12,11 +12,13 @@ namespace zarn::helper {
 
 namespace {
 
-// The locale that translated() looks its texts up under, or none before useMessageLanguage().
-// gettext reads LANGUAGE only under a locale other than "C"; C.UTF-8 comes with the C library
-// (Debian's libc-bin), whatever locales were generated, and where it is missing the texts stay
-// English. Used per lookup (uselocale), so the process's own locale, and with it strerror() and
-// the like, stays as it is.
+// The gettext domain of the helper's texts: catalogues are <dir>/<language>/LC_MESSAGES/zarn.mo.
+constexpr const char* messageDomain = "zarn";
+
+// The locale translated() looks its texts up under, none before useMessageLanguage(). gettext
+// reads LANGUAGE only under a locale other than "C"; C.UTF-8 comes with the C library whatever
+// locales were generated (else the texts stay English). Used per lookup (uselocale), so the
+// process's own locale, and with it strerror() and the like, stays as it is.
 locale_t messagesLocale = locale_t(nullptr);
 
 // ll[_CC][.codeset][@modifier], or C or POSIX with their optional codeset and modifier: only
@@ -30,8 +32,9 @@ struct LocaleName {
 };
 
 std::optional<LocaleName> parseLocaleName(std::string_view name) {
+    // Longer than any name the pattern takes: the user's text never reaches the matcher whole.
     std::match_results<std::string_view::const_iterator> parts;
-    if (!std::regex_match(name.begin(), name.end(), parts, localeName)) {
+    if (name.size() > 80 || !std::regex_match(name.begin(), name.end(), parts, localeName)) {
         return std::nullopt;
     }
     return LocaleName{parts[1].str(), parts[2].str()};
@@ -43,10 +46,6 @@ bool isSet(const char* value) {
 
 } // namespace
 
-std::span<const std::string_view> messageLanguages() {
-    return shippedMessageLanguages;
-}
-
 std::optional<std::string> messageLanguage(const char* language, const char* lcAll,
                                            const char* lcMessages, const char* lang) {
     const char* locale = isSet(lcAll) ? lcAll : isSet(lcMessages) ? lcMessages : lang;
@@ -56,7 +55,6 @@ std::optional<std::string> messageLanguage(const char* language, const char* lcA
         std::string_view(locale) == "POSIX") {
         return std::nullopt;
     }
-    const auto shipped = messageLanguages();
     std::istringstream list(isSet(language) ? language : locale);
     for (std::string entry; std::getline(list, entry, ':');) {
         const std::optional<LocaleName> name = parseLocaleName(entry);
@@ -72,7 +70,8 @@ std::optional<std::string> messageLanguage(const char* language, const char* lcA
         const std::string& ll = name->language;
         for (const std::string& candidate :
              {name->territory.empty() ? ll : ll + "_" + name->territory, ll}) {
-            if (std::find(shipped.begin(), shipped.end(), candidate) != shipped.end()) {
+            if (std::ranges::find(shippedMessageLanguages, candidate) !=
+                std::end(shippedMessageLanguages)) {
                 return candidate;
             }
         }
@@ -81,9 +80,8 @@ std::optional<std::string> messageLanguage(const char* language, const char* lcA
 }
 
 bool useMessageLanguage(const std::string& language, const char* catalogueDir) {
-    const auto shipped = messageLanguages();
     // Only a shipped name and an absolute folder: both become paths the catalogue is read from.
-    if (std::find(shipped.begin(), shipped.end(), language) == shipped.end() ||
+    if (std::ranges::find(shippedMessageLanguages, language) == std::end(shippedMessageLanguages) ||
         catalogueDir == nullptr || *catalogueDir != '/') {
         return false;
     }

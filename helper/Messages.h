@@ -1,18 +1,9 @@
 #pragma once
 
 #include <optional>
-#include <span>
 #include <string>
-#include <string_view>
 
 namespace zarn::helper {
-
-/// The gettext domain of the helper's texts: catalogues are <dir>/<language>/LC_MESSAGES/zarn.mo.
-inline constexpr const char* messageDomain = "zarn";
-
-/// The languages that have a catalogue, named as their folders are (de, ..., pt_BR, zh_CN), in
-/// alphabetical order.
-std::span<const std::string_view> messageLanguages();
 
 /// The catalogue language for the user's environment, from LANGUAGE (a colon list), LC_ALL,
 /// LC_MESSAGES and LANG (null: unset), in gettext's order: the locale is the first of LC_ALL,
@@ -25,10 +16,11 @@ std::span<const std::string_view> messageLanguages();
 std::optional<std::string> messageLanguage(const char* language, const char* lcAll,
                                            const char* lcMessages, const char* lang);
 
-/// Makes translated() answer in `language`, one of messageLanguages(), from the catalogues under
-/// `catalogueDir`, an absolute folder (UTF-8 output whatever the locale); false when that cannot
-/// be set up (then English). Sets LANGUAGE in the environment; the process's own locale stays as it
-/// is, so other messages (strerror, say) keep theirs. Call it once, before any other thread starts.
+/// Makes translated() answer in `language`, one of the shipped languages (de, ..., pt_BR, zh_CN),
+/// from the catalogues under `catalogueDir`, an absolute folder (UTF-8 output whatever the locale);
+/// false when that cannot be set up (then English). Sets LANGUAGE in the environment; the process's
+/// own locale stays as it is, so other messages (strerror, say) keep theirs. Call it once, before
+/// any other thread starts.
 bool useMessageLanguage(const std::string& language, const char* catalogueDir);
 
 /// The translation of `msgid`, or msgid itself (always so before useMessageLanguage succeeded).

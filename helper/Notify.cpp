@@ -148,13 +148,14 @@ sys::Result<std::uint32_t> callNotify(sd_bus* bus, const std::string& owner,
         return sys::systemError("cannot build the Notify call", -r);
     }
     BusError error;
-    r = sd_bus_call(bus, call.get(), 0, &error, &raw);
-    const BusMessage reply(raw);
+    sd_bus_message* answer = nullptr; // left untouched when the call fails
+    r = sd_bus_call(bus, call.get(), 0, &error, &answer);
+    const BusMessage reply(answer);
     std::uint32_t id = 0;
     if (r < 0) {
         return sys::Error{error.describe("Notify failed", r)};
     }
-    if ((r = sd_bus_message_read(raw, "u", &id)) < 0) {
+    if ((r = sd_bus_message_read(answer, "u", &id)) < 0) {
         return sys::systemError("unexpected answer to Notify", -r);
     }
     return id;
@@ -195,8 +196,8 @@ int notifyAndListen(const std::string& busAddress, const Notification& notificat
                     std::uint32_t replaces, sys::Fd reportFd, int choiceFd) {
     Listener listener;
     listener.choiceFd = choiceFd;
-    BusSlot match;
     sys::Result<Bus> bus = connectTo(busAddress);
+    BusSlot match; // let go before the bus
     std::string report = bus ? notify(bus->get(), notification, replaces, listener, match)
                              : failedMark + bus.error().text;
     // The server's words come back in a failure: never more than is read on the other side.
@@ -220,15 +221,12 @@ int notifyAndListen(const std::string& busAddress, const Notification& notificat
     // It is about to run as the user and talk to a bus the user controls: root's descriptors
     // (the task's timer, its SIGTERM descriptor, the one-task lock) stay behind.
     const int keep[] = {reportFd.get(), choiceFd.get()};
-    sys::Result<> ready = closeDescriptorsExcept(keep);
+    closeDescriptorsExcept(keep);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    if (ready) {
-        ready = becomeRecipient(recipient);
-    }
-    if (!ready) {
-        ::_exit(sys::writeAll(reportFd.get(), failedMark + ready.error().text) ? 0 : 1);
+    if (const sys::Result<> became = becomeRecipient(recipient); !became) {
+        ::_exit(sys::writeAll(reportFd.get(), failedMark + became.error().text) ? 0 : 1);
     }
     // Set after the ids changed, which clear it; the parent may have died in between.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);

@@ -1,20 +1,18 @@
 // zarn-shutdown: its folder in /run, only root's, and the action taken through systemctl.
 
 #include "helper/Actions.h"
-#include "helper/TaskFolder.h"
 #include "helper/WaitingProcess.h"
 
 namespace zarn::helper {
 
 const Twin& twin() {
     static const Twin real{
-        runFolder,
-        {0},
-        true,
-        true,
-        ZARN_LOCALE_DIR,
-        [](Action action, const std::string&) { return runSystemAction(action); },
-        [](TaskDescription&, const LogFunction&) {}};
+        .folderParent = "/run",
+        .trustedOwners = {0},
+        .forRoot = true,
+        .localeDir = ZARN_LOCALE_DIR,
+        .act = [](Action action, const std::string&) { return runSystemAction(action); },
+        .adjust = [](TaskDescription&, const LogFunction&) {}};
     return real;
 }
 

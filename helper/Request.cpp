@@ -1,17 +1,9 @@
 #include "helper/Request.h"
 
-#include "sys/Decimal.h"
-
 #include <array>
 #include <ctime>
 
 namespace zarn::helper {
-
-std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args) {
-    const std::optional<pid_t> pid =
-        args.size() == 2 && args[0] == "-c" ? sys::parseDecimal<pid_t>(args[1]) : std::nullopt;
-    return pid && *pid > 0 ? pid : std::nullopt;
-}
 
 std::string shownText(std::string_view text, std::size_t limit) {
     constexpr char hex[] = "0123456789abcdef";

@@ -5,11 +5,8 @@
 #include "task/TaskLine.h"
 
 #include <functional>
-#include <optional>
-#include <span>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace zarn::helper {
 
@@ -26,10 +23,6 @@ using LogFunction = std::function<void(int priority, const std::string& message)
 inline constexpr std::string_view programName = "zarn-shutdown";
 inline constexpr std::string_view usageText =
     "usage: zarn-shutdown -h|-r|-s yyMMddHHmm | -c pid | --show | --help | --version";
-
-/// The pid of a cancel request, `-c <pid>`: exactly two arguments, the second a positive decimal
-/// number that fits a pid; nothing for anything else.
-std::optional<pid_t> parseCancelArguments(std::span<const std::string_view> args);
 
 /// `text` as it may be written to a terminal or the log, on one line: at most its first `limit`
 /// bytes, each byte that is not printable ASCII (and the backslash) written as \xNN, then "..."

@@ -8,9 +8,6 @@
 
 namespace zarn::helper {
 
-/// The folder where the real helper keeps its lock and task record.
-inline constexpr const char* runFolder = "/run";
-
 /// `<parent>/<programFileName>`: the task folder of the program under that name, so that a copy
 /// under another name has a folder of its own.
 std::string taskFolderPath(std::string_view parent, std::string_view programFileName);
@@ -31,8 +28,7 @@ std::string executableFileName(const char* argv0);
 /// process holds it (the holder read back, waiting up to a second for one that has just started).
 sys::Result<sys::Fd> takeTaskLock(int folderFd, const std::string& folderPath);
 
-/// True when someone holds the lock in the task folder `folderFd` and has recorded `pid` as its
-/// holder.
+/// True when the lock in the task folder `folderFd` is held, with `pid` recorded as its holder.
 bool isLockHeldBy(int folderFd, pid_t pid);
 
 /// Records `pid` as the holder in the locked file `fd`.

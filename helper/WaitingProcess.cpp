@@ -13,8 +13,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
 
@@ -43,7 +44,7 @@ constexpr std::size_t reportLimit = 512;
 void settle(const TaskDescription& task) {
     ::prctl(PR_SET_NAME, task.name.c_str(), 0, 0, 0);
     ::openlog(programName.data(), LOG_PID, LOG_DAEMON);
-    if (twin().usesScope && systemdRuns()) {
+    if (twin().forRoot && systemdRuns()) {
         const std::string unit = scopeUnitName(task.name, ::getpid());
         if (const sys::Result<> moved = moveIntoOwnScope(unit, scopeTimeLimit); !moved) {
             ::syslog(LOG_WARNING, "no scope unit of its own, staying in the caller's: %s",
@@ -92,7 +93,11 @@ WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications&
         desktopNotifications(task.recipient, task.busAddress, systemLog());
     const WarningPlan plan = warningPlan(task, desktop, record, folder.get());
     const auto act = [&record](Action action) {
-        return static_cast<bool>(twin().act(action, record.stamp));
+        const sys::Result<> done = twin().act(action, record.stamp);
+        if (!done) {
+            ::syslog(LOG_ERR, "%s", done.error().text.c_str());
+        }
+        return static_cast<bool>(done);
     };
     const Outcome outcome =
         runTask(task.action, std::move(timer), terminated.get(), act, systemLog(), plan);
@@ -111,8 +116,8 @@ WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications&
 // cannot. Holds the one-task lock `lock` until the task ends.
 [[noreturn]] void becomeWaitingProcess(TaskDescription task, sys::Fd ready, sys::Fd lock,
                                        sys::Fd folder) {
-    if (!detachFromCaller({&ready, &lock, &folder})) {
-        ::_exit(1);
+    if (const sys::Result<> detached = detachFromCaller({&ready, &lock, &folder}); !detached) {
+        failStart(ready, "cannot leave the caller: " + detached.error().text);
     }
     settle(task);
     twin().adjust(task, systemLog());
@@ -120,7 +125,8 @@ WarningPlan warningPlan(const TaskDescription& task, const DesktopNotifications&
     sys::Result<DeadlineTimer> timer =
         DeadlineTimer::arm(task.deadline, task.action != Action::Suspend);
     if (!terminated || !timer) {
-        failStart(ready, "cannot arm the timer");
+        failStart(ready, "cannot arm the timer: " +
+                             (terminated ? timer.error() : terminated.error()).text);
     }
     const std::optional<task::ProcessStat> self = task::readProcessStat(::getpid());
     const task::TaskRecord record{::getpid(),    self ? self->startTime : 0,
@@ -168,12 +174,23 @@ sys::Result<pid_t> startWaitingProcess(const TaskDescription& task, sys::Fd& fol
     return child;
 }
 
-// Sends SIGTERM to `pid` only when it is the waiting process of the task folder `folder`: the
-// record (a file of this effective user's) names it and its start time, it lives under the name
-// `name` with this effective uid, and it holds the one-task lock. Its executable file is not
-// compared, so a task started before an upgrade replaced the file is still found. The process is
-// pinned with a pidfd before the checks and signalled through it, so that a pid reused meanwhile
-// is never signalled; then it is given two seconds to end.
+// From the "Uid:" line of /proc/<pid>/status (real, effective, saved, fs): the owner of
+// /proc/<pid> is root for any process that made itself undumpable.
+bool hasEffectiveUid(pid_t pid, uid_t uid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line) && !line.starts_with("Uid:")) {
+    }
+    std::istringstream ids(line.substr(std::min<std::size_t>(line.size(), 4)));
+    long real = -1;
+    long effective = -1;
+    return static_cast<bool>(ids >> real >> effective) && effective == static_cast<long>(uid);
+}
+
+// SIGTERM to `pid` only when it is the waiting process of `folder`: the record (this effective
+// user's file) names it and its start time, it runs as `name` with this effective uid, and it
+// holds the lock. The executable is not compared, so an upgrade does not hide it; the pidfd taken
+// first means a reused pid is never signalled. Then two seconds for it to end.
 sys::Result<> cancelWaitingProcess(pid_t pid, int folder, const std::string& name) {
     const std::string number = std::to_string(pid);
     // Why a step failed: that the process is gone, or else `otherwise`.
@@ -188,11 +205,8 @@ sys::Result<> cancelWaitingProcess(pid_t pid, int folder, const std::string& nam
     const std::optional<task::TaskRecord> record =
         task::readTaskRecord(folder, std::span<const uid_t>(&owner, 1));
     const std::optional<task::ProcessStat> stat = task::readProcessStat(pid);
-    // /proc/<pid> belongs to the process's effective user.
-    struct stat process {};
     if (!record || record->pid != pid || !stat ||
-        !task::recordMatchesProcess(*record, *stat, name) ||
-        ::stat(("/proc/" + number).c_str(), &process) != 0 || process.st_uid != owner ||
+        !task::recordMatchesProcess(*record, *stat, name) || !hasEffectiveUid(pid, owner) ||
         !isLockHeldBy(folder, pid)) {
         const sys::Result<> alive = sys::signalPidfd(*pidfd, 0);
         return refused(alive ? sys::Error{} : alive.error(),

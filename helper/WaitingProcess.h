@@ -34,9 +34,10 @@ struct TaskDescription {
 struct Twin {
     std::string folderParent;         ///< where the task folders are
     std::vector<uid_t> trustedOwners; ///< whose task folder and record are believed
-    bool rootOnly = true;             ///< only root may schedule and cancel
-    bool usesScope = true;            ///< the waiting process moves into a scope unit of its own
-    const char* localeDir = "";       ///< the folder of the notifications' translations
+    /// Only root may schedule and cancel, and the waiting process moves into a scope unit of its
+    /// own.
+    bool forRoot = true;
+    const char* localeDir = ""; ///< the folder of the notifications' translations
     /// Takes `action`; `stamp` names the minute acted on.
     std::function<sys::Result<>(Action action, const std::string& stamp)> act;
     /// Changes to the task that the environment asks for (the test twin's shorter warnings and

@@ -5,8 +5,6 @@
 #include "sys/Process.h"
 
 #include <algorithm>
-#include <array>
-#include <ctime>
 #include <limits>
 #include <sstream>
 

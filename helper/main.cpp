@@ -1,14 +1,12 @@
-// zarn-shutdown -h|-r|-s yyMMddHHmm: checks its arguments, starts the waiting process, prints
-// its pid and returns. zarn-shutdown -c <pid>: cancels that waiting process, and only when the
-// task record names it and it holds the one-task lock. zarn-shutdown --show, for any user: prints
-// the task record when it names a live waiting process, else nothing. The lock and the record
-// live in /run/<program file name>/, a folder only root can write. --help and --version print and
-// return. Built a second time as the test twin dry-shutdown (Twin says how the two differ).
+// zarn-shutdown: reads its command line and the environment that sudo passed on, and hands them
+// to the waiting process's library (WaitingProcess.h). Built a second time as the test twin
+// dry-shutdown (Twin says how the two differ).
 
 #include "helper/Detach.h"
 #include "helper/Task.h"
 #include "helper/TaskFolder.h"
 #include "helper/WaitingProcess.h"
+#include "sys/Decimal.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,8 +20,8 @@ namespace sys = zarn::sys;
 // The task as the environment that sudo passed on describes it: whom to warn, on which bus,
 // and who scheduled it.
 TaskDescription describeTask(const Request& request, Instant deadline, const std::string& name) {
-    const std::optional<Recipient> user =
-        recipientFrom(std::getenv("SUDO_UID"), std::getenv("SUDO_GID"));
+    const char* sudoUid = std::getenv("SUDO_UID");
+    const std::optional<Recipient> user = recipientFrom(sudoUid, std::getenv("SUDO_GID"));
     return {.action = request.action,
             .stamp = request.stamp,
             .deadline = deadline,
@@ -33,7 +31,9 @@ TaskDescription describeTask(const Request& request, Instant deadline, const std
             .postponeBy = postponeStep,
             .recipient = user,
             .busAddress = user ? userBusAddress(user->uid) : std::string(),
-            .schedulingUid = user ? user->uid : ::getuid()};
+            .schedulingUid = sudoUid != nullptr
+                                 ? sys::parseDecimal<std::uint32_t>(sudoUid).value_or(::getuid())
+                                 : ::getuid()};
 }
 
 } // namespace
@@ -54,17 +54,19 @@ int main(int argc, char** argv) {
         std::printf("%s %s\n", programName.data(), ZARN_VERSION);
         return 0;
     }
-    const std::optional<pid_t> cancelPid = parseCancelArguments(args);
+    // -c <pid>: a positive decimal number that fits a pid; 0 for anything else.
+    const pid_t cancelPid =
+        args.size() == 2 && args[0] == "-c" ? sys::parseDecimal<pid_t>(args[1]).value_or(0) : 0;
     const std::optional<Request> request = zarn::task::parseArguments(args);
-    if (!request && !cancelPid) {
+    if (!request && cancelPid <= 0) {
         std::fprintf(stderr, "%s\n", usageText.data());
         return 64;
     }
-    if (twin().rootOnly && ::geteuid() != 0) {
+    if (twin().forRoot && ::geteuid() != 0) {
         return refuse("must be run as root");
     }
-    if (cancelPid) {
-        return cancelTask(*cancelPid, name);
+    if (cancelPid > 0) {
+        return cancelTask(cancelPid, name);
     }
     const sys::Result<Instant> deadline = deadlineOf(request->stamp);
     if (!deadline) {

@@ -28,15 +28,21 @@ int millisecondsUntil(Deadline deadline) {
 
 Result<Pipe> makePipe() {
     int ends[2];
+#ifdef __linux__
+    // At once: a process forked meanwhile by another thread must not inherit an end.
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return systemError("pipe");
+    }
+#else
+    // macOS has no pipe2; there only the application's own thread starts commands.
     if (::pipe(ends) != 0) {
         return systemError("pipe");
     }
-    Pipe pipe{Fd(ends[0]), Fd(ends[1])};
-    // pipe2 is missing on macOS, where the shell's commands need pipes too.
-    if (::fcntl(ends[0], F_SETFD, FD_CLOEXEC) != 0 || ::fcntl(ends[1], F_SETFD, FD_CLOEXEC) != 0) {
-        return systemError("fcntl");
+    for (const int end : ends) {
+        ::fcntl(end, F_SETFD, FD_CLOEXEC);
     }
-    return pipe;
+#endif
+    return Pipe{Fd(ends[0]), Fd(ends[1])};
 }
 
 bool waitReadable(int fd, Deadline deadline) {
@@ -79,8 +85,12 @@ Result<> writeAll(int fd, std::string_view bytes, Deadline deadline) {
             bytes.remove_prefix(static_cast<std::size_t>(written));
         } else if (written < 0 && errno == EAGAIN) {
             pollfd writable{fd, POLLOUT, 0};
-            if (::poll(&writable, 1, millisecondsUntil(deadline)) == 0) {
+            const int ready = ::poll(&writable, 1, millisecondsUntil(deadline));
+            if (ready == 0) {
                 return Error{"write: no room before the time limit", ETIMEDOUT};
+            }
+            if (ready < 0 && errno != EINTR) {
+                return systemError("poll");
             }
         } else if (written == 0 || errno != EINTR) {
             return systemError("write", written == 0 ? EIO : errno);

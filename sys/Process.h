@@ -20,8 +20,8 @@ Result<> signalPidfd(const Fd& pidfd, int signal);
 void killAndReap(pid_t pid, bool group = false);
 
 /// Waits for this process's child `pid` until `deadline` (on a pidfd where there is one, else by
-/// polling), and kills and reaps it then: its exit status, -1 when it was killed or a signal
-/// ended it.
+/// polling), and kills and reaps it then: its exit status; -1 when it was killed, a signal ended
+/// it, or it cannot be waited for (not this process's child).
 int waitBounded(pid_t pid, Deadline deadline, bool group = false);
 
 } // namespace zarn::sys

@@ -22,9 +22,9 @@ Error systemError(std::string_view step, int code = errno);
 struct Ok {};
 
 /// How the helper and these building blocks report failure, everywhere: a step that can fail
-/// returns a Result, either its value or the Error that says why. std::optional is kept for
-/// "there may be none" (no record, no such user), which is not a failure; outcomes that are not
-/// failures (the lock is busy, the pid is not the task) are enums of their own.
+/// returns a Result, either its value or the Error that says why, in words fit for the user (a
+/// refusal, such as a lock that another task holds, is one too). std::optional is kept for
+/// "there may be none" (no record, no such user), which is not a failure.
 template <typename T = Ok> class [[nodiscard]] Result {
 public:
     Result(T value) : state_(std::move(value)) {}

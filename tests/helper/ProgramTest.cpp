@@ -406,10 +406,12 @@ TEST_F(HelperProgram, TheWaitingProcessKeepsNothingOfWhatItsCallerIgnoredOrBlock
         const auto at = status.find(name + ":\t");
         return at == std::string::npos ? ~0ul : std::stoul(status.substr(at + 8, 16), nullptr, 16);
     };
-    // Only its own choices: SIGHUP (1) ignored, SIGTERM (15) blocked for its signal descriptor.
+    // Only its own choices: SIGHUP (1) and SIGPIPE (13) ignored, SIGTERM (15) blocked for its
+    // signal descriptor.
     // Signals 32 and up belong to the C library, which keeps them to itself.
     constexpr unsigned long standardSignals = (1ul << 31) - 1;
-    EXPECT_EQ(mask("SigIgn") & standardSignals, 1ul << (SIGHUP - 1)) << status;
+    EXPECT_EQ(mask("SigIgn") & standardSignals, 1ul << (SIGHUP - 1) | 1ul << (SIGPIPE - 1))
+        << status;
     EXPECT_EQ(mask("SigBlk") & standardSignals, 1ul << (SIGTERM - 1)) << status;
 }
 

@@ -784,7 +784,8 @@ std::string warnedBy(std::vector<std::string> options) {
     const std::string line = log.lines.size() == 1 ? log.lines[0].message : "not one line";
     // The error's 256 bytes, each at worst escaped into four.
     const bool safe = line.size() < 1500 && line.find_first_of("\n\x1b") == std::string::npos;
-    return (safe ? "one safe line" : "unsafe: " + line.substr(0, 300)) + ", " +
+    return (safe ? "one safe line" : "unsafe: " + line.substr(0, 300)) +
+           (line.find(": Notify failed: ") != std::string::npos ? ", refused, " : ", ") +
            std::to_string(delivered) + " choices";
 }
 
@@ -816,7 +817,7 @@ TEST(Faults, EachIsMended) {
          [] {
              return warnedBy({"--error-bytes", "1000000"});
          },
-         "one safe line, 0 choices"},
+         "one safe line, refused, 0 choices"},
         {"presses of a button the warning did not offer reach nobody",
          [] {
              return warnedBy({"--press", "postpone", "--presses", "2000"});
