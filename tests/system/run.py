@@ -13,7 +13,7 @@ drives them from outside: commands over a second serial port (tests/system/guest
 state over QMP. Every deadline T is a whole minute of the guest's clock; times are printed
 against it. Nothing here acts on the host: the host only starts, watches and ends qemu.
 """
-import base64, collections, contextlib, hashlib, json, math, os, select, shlex, shutil, signal
+import base64, collections, contextlib, hashlib, json, math, os, re, select, shlex, shutil, signal
 import socket, subprocess, sys, tempfile, threading, time
 from pathlib import Path
 
@@ -618,8 +618,10 @@ def logout(g):
         if how == "logout":  # the session ends when the command does
             g.run(f"su - alice -c {shlex.quote(schedule)}")
         else:
+            # Until the task record is written: the waiting process is in its scope by then.
             g.run(f"setsid -f su - alice -c {shlex.quote(schedule + '; exec sleep 900')} "
-                  f">/dev/null 2>&1 </dev/null; sleep 3")
+                  f">/dev/null 2>&1 </dev/null; for i in $(seq 300); do "
+                  f"{HELPER} --show >/dev/null && break; sleep 0.1; done")
             session = g.run("loginctl list-sessions --no-legend | awk '$3 == \"alice\" {print $1}'")[1]
             g.run(f"loginctl {how} {'alice' if how == 'terminate-user' else session.split()[0]}")
         time.sleep(3)
@@ -627,7 +629,7 @@ def logout(g):
         if not pid:
             raise Failure(f"killed by {how}; journal:\n{g.journal()}")
         cgroup = g.run(f"cat /proc/{pid}/cgroup")[1].strip()
-        if not cgroup.endswith("/zarn-shutdown.scope"):
+        if not cgroup.endswith(f"/zarn-shutdown-{pid}.scope"):
             raise Failure(f"after {how} the waiting process lives in {cgroup}")
         results.append(how)
         if how != "logout":
@@ -638,13 +640,58 @@ def logout(g):
     return f"survived {', '.join(results)}; powered off {at(off, deadline)}"
 
 
+def scope_after_cancel(g):
+    """A task scheduled in alice's login session as soon as End Task returns, while the cancelled
+    task still sends its notice to a server that never answers, gets a scope of its own named
+    with its pid, outlives `loginctl terminate-user` and powers off at T."""
+    listen(g, "--silent")
+    deadline, since = g.next_minute(40), time.time()
+    g.schedule("-h", deadline)
+    first = g.task_pid()
+    password = f"printf '%s\\n' {shlex.quote(PASSWORD)}"
+    # End Task, then Schedule Task, in one login session: -c waits 2 s for the cancelled task,
+    # whose notice waits 5 s for an answer, so the new task starts while the old one still runs.
+    # Then how long the old one still lived, in ms.
+    session = f"{password} | {SUDO} {HELPER} -c {first} && {password} | {SUDO} {HELPER} -h " \
+              f"$(date -d @{deadline} +%y%m%d%H%M) && " \
+              f"echo first: $(cat /proc/{first}/cgroup 2>/dev/null || echo ended)"
+    out = g.run(f"su - alice -c {shlex.quote(session)} && t=$(date +%s%N) && "
+                f"for i in $(seq 150); do [ -e /proc/{first} ] || break; sleep 0.1; done; "
+                f"echo lived $(( ($(date +%s%N) - t) / 1000000 ))")[1]
+    started = re.search(r"\[pid (\d+)\]", out)
+    before = re.search(r"^first: (.*)$", out, re.M)
+    lived = int(out.split()[-1]) / 1000
+    if not started or not before or before[1] == "ended" or lived > 14:
+        raise Failure(f"not a task started while the cancelled one, {first}, still sent its "
+                      f"notice and then ended: {out.strip()!r}; journal:\n{g.journal()}")
+    pid = started[1]
+    cgroup = g.run(f"cat /proc/{pid}/cgroup 2>/dev/null || echo gone")[1].strip()
+    status = g.run("systemctl status --no-pager --full 'zarn-shutdown-*.scope'", check=False)[1]
+    if not cgroup.endswith(f"/zarn-shutdown-{pid}.scope") or \
+            f"zarn-shutdown-{pid}.scope" not in status or \
+            not re.search(rf"^\s*\S*[─-]{pid} ", status, re.M):
+        raise Failure(f"the new task {pid}: cgroup {cgroup} (the cancelled one's: {before[1]}); "
+                      f"systemctl status:\n{status}\njournal:\n{g.journal()}")
+    g.run("loginctl terminate-user alice; sleep 2")
+    if g.task_pid() != pid:
+        raise Failure(f"after terminate-user: task {g.task_pid() or 'gone'}, not {pid}; "
+                      f"journal:\n{g.journal()}")
+    unlisten(g)
+    off = g.event("SHUTDOWN", deadline + SLACK + 30, since)
+    if not within(off, deadline):
+        raise Failure(f"survived terminate-user but powered off {at(off, deadline)}")
+    return f"scheduled while the cancelled task sent its notice (it ended {lived:.1f} s " \
+           f"later): own scope, in systemctl status, survived terminate-user; powered off " \
+           f"{at(off, deadline)}"
+
+
 # Each guest runs its scenarios in order, in one boot until one powers it off; the next then
 # boots it again. The two take about as long: the postpone and the missed deadline, the longest
 # waits, are in different guests.
 GUESTS = {
     "a": [install, one_task, cancel, clock_jump, warnings, power_off, postpone],
     "b": [install, missed_deadline, sleep, upgrade, cancel_from_notification, restart, logout,
-          wake_alarm],
+          scope_after_cancel, wake_alarm],
 }
 
 
