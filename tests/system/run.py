@@ -26,9 +26,17 @@ SLACK = 10  # seconds the guest may take after T
 FAKE_NOTIFIER = Path(os.environ.get("ZARN_FAKE_NOTIFIER") or
                      HERE.parents[1] / "build" / "bin" / "fake-notifier")
 CALLS = "/tmp/notify-calls"  # its record of the Notify calls
+MONITOR = "/tmp/notify-monitor"  # the Notify calls to a real server, as busctl monitor saw them
+# The guest's own test programs, beside the package: the user's way through the accessibility bus,
+# and dunst's menu program, which picks the button named in /tmp/dunst-pick.
+GUEST_TOOLS = {"user-way": "zarn-user-way", "dunst-pick": "zarn-dunst-pick"}
 ALICE_BUS = "unix:path=/run/user/1000/bus"  # she lingers: her bus is there without a login
+ALICE = f"runuser -u alice -- env XDG_RUNTIME_DIR=/run/user/1000 DBUS_SESSION_BUS_ADDRESS={ALICE_BUS}"
 GUEST_PACKAGES = ["linux-image-amd64", "systemd-sysv", "udev", "dbus", "dbus-user-session",
-                  "dbus-bin", "libpam-systemd", "sudo", "tzdata", "procps", "kmod"]
+                  "dbus-bin", "libpam-systemd", "sudo", "tzdata", "procps", "kmod",
+                  # alice's desktop: a display, a real notification server that her bus starts on
+                  # demand, and the accessibility bus with the library screen readers use
+                  "xvfb", "fonts-dejavu-core", "dunst", "at-spi2-core", "python3-pyatspi"]
 # A kernel that runs prints its first line within a second under KVM. A /dev/kvm that opens on a
 # processor without virtualisation makes qemu run nothing, and print nothing, for ever.
 PROBE_LIMIT = 15
@@ -336,8 +344,12 @@ def install(g):
     g.run("mkdir -p /mnt/package && mount -o ro /dev/vdb /mnt/package && "
           "apt-get install -y -q /mnt/package/zarn_*.deb >/tmp/install.log 2>&1 "
           "|| { cat /tmp/install.log; exit 1; }; "
-          "install -m 0755 /mnt/package/fake-notifier /usr/local/bin/; umount /mnt/package",
-          timeout=300)
+          "install -m 0755 /mnt/package/fake-notifier /usr/local/bin/; " +
+          "".join(f"install -m 0755 /mnt/package/{f} /usr/local/bin/{t}; "
+                  for f, t in GUEST_TOOLS.items()) +
+          "umount /mnt/package; mkdir -p ~alice/.config/dunst; printf '[global]\\n"
+          "    dmenu = /usr/local/bin/zarn-dunst-pick\\n' >~alice/.config/dunst/dunstrc; "
+          "chown -R alice: ~alice/.config", timeout=300)
     return "installed"
 
 
@@ -357,15 +369,50 @@ def listen(g, *options):
 
 
 def unlisten(g):
-    g.run("pkill -x fake-notifier; true")
+    g.run("pkill -x fake-notifier; pkill -u alice -x busctl; pkill -u alice -x dunst; true")
+
+
+def desktop(g):
+    """alice's display :1, a service of her user manager, in the environment that her manager and
+    her bus give the services they start: a server started on demand shows on it."""
+    g.run(f"for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done; "
+          f"{ALICE} sh -c 'systemctl --user -q is-active zarn-display || systemd-run --user -q "
+          f"--unit zarn-display Xvfb :1 -nolisten tcp; dbus-update-activation-environment "
+          f"--systemd DISPLAY=:1'; for i in $(seq 100); do [ -e /tmp/.X11-unix/X1 ] && exit 0; "
+          f"sleep 0.1; done; echo no display; exit 1")
+
+
+def listen_dunst(g):
+    """dunst, installed and not running, as alice's notification server: her bus starts it on the
+    first notification. busctl monitor records the Notify calls."""
+    desktop(g)
+    g.run(f"pkill -x fake-notifier; pkill -u alice -x dunst; rm -f {CALLS} {MONITOR}*; "
+          f"{ALICE} setsid -f busctl --user monitor --json=short --match 'type=method_call,"
+          f"interface=org.freedesktop.Notifications,member=Notify' >{MONITOR} 2>{MONITOR}.ready "
+          f"</dev/null; for i in $(seq 100); do [ -s {MONITOR}.ready ] && exit 0; sleep 0.1; "
+          f"done; echo busctl monitor did not start; exit 1")
+
+
+def press(g, button):
+    """Opens dunst's menu of the buttons shown, as its keyboard shortcut does, and picks the one
+    whose label holds `button`: the buttons it offered."""
+    g.run(f"rm -f /tmp/dunst-menu; echo {shlex.quote(button)} >/tmp/dunst-pick; "
+          f"{ALICE} DISPLAY=:1 dunstctl context; for i in $(seq 100); do "
+          f"[ -e /tmp/dunst-menu ] && break; sleep 0.1; done")
+    return re.findall(r"^#(.*) \(", g.run("cat /tmp/dunst-menu", check=False)[1], re.M)
 
 
 def notify_calls(g):
     calls = []
-    for line in g.run(f"cat {CALLS}")[1].splitlines():
+    for line in g.run(f"cat {CALLS} {MONITOR} 2>/dev/null; true")[1].splitlines():
         fields = line.split("\t")
         if len(fields) == 10:
             calls.append(Call(int(fields[9]) / 1000, fields[3], fields[4], fields[5]))
+        elif line.startswith("{"):
+            message = json.loads(line)
+            _, _, _, summary, body, actions, *_ = message["payload"]["data"]
+            calls.append(Call(message["timestamp-realtime"] / 1e6, summary, body,
+                              ",".join(actions[0::2])))
     return calls
 
 
@@ -530,17 +577,74 @@ def wake_alarm(g):
            f"warned {at(warning.time, deadline)}, off {at(off, deadline)}"
 
 
+def first_warning(g, deadline):
+    """The first Notify call with buttons, once it has come."""
+    while g.now() < deadline - 30:
+        warning = next((c for c in notify_calls(g) if c.keys), None)
+        if warning:
+            return warning
+        time.sleep(0.5)
+    raise Failure(f"no warning by T-30 s; Notify calls: {shown(notify_calls(g), deadline)}; "
+                  f"journal:\n{g.journal()}")
+
+
+def server_started_on_demand(g):
+    """dunst installed and not running: the 1-minute warning starts it through alice's bus, and
+    it shows the warning."""
+    listen_dunst(g)
+    deadline = g.next_minute(70)
+    before = g.run("pgrep -u alice -x dunst", check=False)[1].strip()
+    g.schedule("-h", deadline)
+    warning = first_warning(g, deadline)
+    dunst = g.run("pgrep -u alice -x dunst", check=False)[1].strip()
+    showing = g.run(f"{ALICE} DISPLAY=:1 dunstctl count displayed", check=False)[1].strip()
+    if before or not dunst or showing != "1":
+        raise Failure(f"dunst before: {before or 'none'}, after: {dunst or 'none'}, showing "
+                      f"{showing!r}; Notify calls: {shown(notify_calls(g), deadline)}; "
+                      f"journal:\n{g.journal()}")
+    g.as_alice(f"{SUDO} {HELPER} -c {g.task_pid()}", PASSWORD)
+    unlisten(g)
+    return f"not running before; warned {at(warning.time, deadline)}: dunst started on " \
+           f"demand (pid {dunst}) and showed it"
+
+
+def user_way(g):
+    """The installed Zarn, as a screen reader user drives it through the accessibility bus, in
+    English and in German: a restart scheduled and read back, End Task refused with a wrong
+    password and done with the right one; nothing happens at T."""
+    desktop(g)
+    since, rows, deadlines = time.time(), [], []
+    for language, lang in (("en", "C.UTF-8"), ("de", "de_DE.UTF-8")):
+        command = f"DISPLAY=:1 LANG={lang} timeout 240 zarn-user-way {language} " + \
+            shlex.quote(PASSWORD)
+        status, out = g.run(f"su - alice -c {shlex.quote(command)}", timeout=300, check=False)
+        found = re.search(r"^deadline (\d+)$", out, re.M)
+        if status != 0 or not found:
+            raise Failure(f"{language}: exit {status}:\n{out}\njournal:\n{g.journal()}")
+        deadlines.append(int(found[1]))
+        rows += [f"{language} {line}" for line in out.splitlines() if not line.startswith("dead")]
+    g.sleep_until(max(deadlines) + SLACK)
+    if g.status() != "running" or g.event("RESET", 0, since) or g.event("SHUTDOWN", 0, since):
+        raise Failure(f"the guest at T+{SLACK} s: {g.status()}")
+    return f"nothing at T+{SLACK} s\n    " + "\n    ".join(rows)
+
+
 def cancel_from_notification(g):
-    """Cancel on the 1-minute warning ends the task without the password: nothing happens at T."""
-    listen(g, "--invoke", "cancel")
+    """Cancel, pressed in dunst's menu on the 1-minute warning, ends the task without the
+    password: nothing happens at T."""
+    listen_dunst(g)
     deadline, since = g.next_minute(75), time.time()
     g.schedule("-h", deadline)
-    g.sleep_until(deadline - 50)
+    warning = first_warning(g, deadline)
+    offered = press(g, "Cancel")
+    for _ in range(100):
+        if not g.task_pid():
+            break
+        time.sleep(0.1)
     calls = notify_calls(g)
     probe = g.run(f"runuser -u alice -- {HELPER} --show", check=False)[1]
-    warning = next((c for c in calls if "cancel" in c.keys.split(",")), None)
     journal = g.journal()
-    if warning is None or probe or g.task_pid() or "cancelled from the notification" not in journal:
+    if probe or g.task_pid() or "cancelled from the notification" not in journal:
         raise Failure(f"Notify calls: {shown(calls, deadline)}; --show: {probe!r}; "
                       f"task {g.task_pid() or 'gone'}; journal:\n{journal}")
     told = notice(g, f"at {g.clock(deadline)} is cancelled", deadline)
@@ -548,17 +652,20 @@ def cancel_from_notification(g):
     if g.status() != "running" or g.event("SHUTDOWN", 0, since) is not None:
         raise Failure(f"the guest at T+{SLACK} s: {g.status()}")
     unlisten(g)
-    return f"warned {at(warning.time, deadline)}, task and record gone; {told}; " \
-           f"running at T+{SLACK} s"
+    return f"warned {at(warning.time, deadline)}, dunst offered {' / '.join(offered)}; " \
+           f"Cancel: task and record gone; {told}; running at T+{SLACK} s"
 
 
 def postpone(g):
-    """Postpone on the 1-minute warning: nothing at T, warnings again before T+10 min, off then."""
-    listen(g, "--invoke", "postpone")
+    """Postpone, pressed in dunst's menu on the 1-minute warning: nothing at T, warnings again
+    before T+10 min, off then."""
+    listen_dunst(g)
     deadline, since = g.next_minute(75), time.time()
     later = deadline + 600
     g.schedule("-h", deadline)
-    g.sleep_until(deadline - 50)
+    warning = first_warning(g, deadline)
+    offered = press(g, "Postpone")
+    g.sleep_until(max(g.now() + 5, deadline - 50))
     probe = g.run(f"runuser -u alice -- {HELPER} --show", check=False)[1].split()
     wanted = [f"stamp={g.clock(later, '%y%m%d%H%M')}",
               "deadline=" + time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime(later))]
@@ -576,7 +683,9 @@ def postpone(g):
     off = g.event("SHUTDOWN", later + SLACK + 30, since)
     if not within(off, later):
         raise Failure(f"powered off {at(off, deadline)}, status {g.status()}")
-    return f"{told}; at T: running; warned " + \
+    unlisten(g)
+    return f"warned {at(warning.time, deadline)}, dunst offered {' / '.join(offered)}; " \
+           f"Postpone: {told}; at T: running; warned " + \
         ", ".join(at(c.time, deadline) for c in calls if c.keys) + f"; off {at(off, deadline)}"
 
 
@@ -689,7 +798,8 @@ def scope_after_cancel(g):
 # boots it again. The two take about as long: the postpone and the missed deadline, the longest
 # waits, are in different guests.
 GUESTS = {
-    "a": [install, one_task, cancel, clock_jump, warnings, power_off, postpone],
+    "a": [install, one_task, cancel, clock_jump, user_way, server_started_on_demand, warnings,
+          power_off, postpone],
     "b": [install, missed_deadline, sleep, upgrade, cancel_from_notification, restart, logout,
           scope_after_cancel, wake_alarm],
 }
@@ -703,16 +813,20 @@ def run_guest(name, scenarios, image, workdir, package_disk, accel, results):
         g.stop()
 
 
+def title_of(scenario):
+    return "the user's way" if scenario is user_way else scenario.__name__.replace("_", " ")
+
+
 def run_scenarios(g, scenarios, results):
     broken = None
     try:
         g.boot()
     except Exception as error:  # noqa: BLE001 - one row for the guest, none for its scenarios
         results.append((f"guest {g.name} start", False, f"{error}\n  not run: " +
-                        ", ".join(s.__name__.replace("_", " ") for s in scenarios)))
+                        ", ".join(map(title_of, scenarios))))
         return
     for scenario in scenarios:
-        title = scenario.__name__.replace("_", " ")
+        title = title_of(scenario)
         if broken:
             results.append((title, False, "not run: " + broken))
             continue
@@ -731,7 +845,8 @@ def run_scenarios(g, scenarios, results):
                 if status != "running":  # powered off or stuck asleep: the next one starts afresh
                     g.stop()
                     g.boot()
-                g.run("pkill -x zarn-shutdown; pkill -x fake-notifier; true", timeout=10)
+                g.run("pkill -x zarn-shutdown; pkill -x zarn; pkill -x fake-notifier; true",
+                      timeout=10)
             except Exception as cleanup:  # noqa: BLE001
                 broken = f"{title} left the guest {status}, and then: {cleanup}"
 
@@ -755,6 +870,8 @@ def main():
         (workdir / "package").mkdir()
         shutil.copy(deb, workdir / "package")
         shutil.copy(FAKE_NOTIFIER, workdir / "package")
+        for tool in GUEST_TOOLS:
+            shutil.copy(HERE / tool, workdir / "package")
         subprocess.run(["mkfs.ext4", "-q", "-d", str(workdir / "package"),
                         str(workdir / "package.img"), "16M"], check=True, stdout=subprocess.DEVNULL)
         results, threads = {}, []
