@@ -576,8 +576,7 @@ TEST_F(EndTask, ATaskGoneBeforeThePressIsReportedCancelledWithoutAKill) {
     EXPECT_EQ(textOf(sheetsOn(form.window).value(0)),
               "Shutdown/Restart/Sleep NOT started|check the entered password");
     zarn::test::dismissSheets(form.window);
-    ASSERT_EQ(sudoCalls().size(), 1u);
-    EXPECT_EQ(sudoCalls()[0].args.at(5), "-h");
+    EXPECT_EQ(sudoCalls().size(), 1u);
 }
 
 TEST_F(EndTask, TheWholeCycleByWidgetEvents) {
