@@ -273,40 +273,36 @@ TEST_F(InTheUsersLanguage, GermanPressesFollowTheStateAndDatesReadGerman) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale("de_DE"), status);
     const QString check = "|Überprüfen Sie das eingegebene Passwort";
-    const QString line = "Ausschalten am 05.01.2098, 15:30";
-    const struct {
-        bool launch;
-        const char* password;
-        QString button, line, sheet;
-        bool quits;
-    } steps[] = {
-        {true, "secret", "Aufgabe planen", "",
+    const QString waiting = "Aufgabe beenden|Ausschalten am 05.01.2098, 15:30";
+    // Whether Zarn starts anew, the password, the button and status line, the sheet, a quit.
+    const std::tuple<bool, const char*, QString, QString, int> steps[] = {
+        {true, "secret", "Aufgabe planen|",
          "Die Planung ist abgeschlossen. Zarn wird jetzt beendet|Ausschalten geplant für: "
          "05.01.2098, 15:30",
-         true},
-        {true, "falsch", "Aufgabe beenden", line, "Aufgabe NICHT abgebrochen" + check, false},
-        {false, "secret", "Aufgabe beenden", line,
-         "Die Aufgabe wurde abgebrochen|Jetzt kann wieder eine Aufgabe geplant werden", false},
-        {false, "", "Aufgabe planen", "", "Ausschalten/Neustart/Standby NICHT gestartet" + check,
-         false},
+         1},
+        {true, "falsch", waiting, "Aufgabe NICHT abgebrochen" + check, 0},
+        {false, "secret", waiting,
+         "Die Aufgabe wurde abgebrochen|Jetzt kann wieder eine Aufgabe geplant werden", 0},
+        {false, "", "Aufgabe planen|", "Ausschalten/Neustart/Standby NICHT gestartet" + check, 0},
     };
     std::unique_ptr<zarn::AppDelegate> delegate;
-    for (const auto& step : steps) {
-        if (step.launch) {
+    for (const auto& [launch, password, buttonAndLine, sheet, quits] : steps) {
+        if (launch) {
             delegate = std::make_unique<zarn::AppDelegate>(environment);
             delegate->applicationDidFinishLaunching();
             zarn::test::dismissSheets(delegate->window());
         }
-        const Form form(*delegate);
-        form.beginDate->setDateTime(QDateTime(QDate(2098, 1, 5), QTime(15, 30)));
-        EXPECT_EQ(form.scheduleTaskBtn->text(), step.button);
-        EXPECT_EQ(form.scheduledTaskField->text().section(" — ", 0, 0), step.line);
-        form.enteredPassword->setText(QString::fromUtf8(step.password));
+        const Form shown(*delegate);
+        shown.beginDate->setDateTime(QDateTime(QDate(2098, 1, 5), QTime(15, 30)));
+        EXPECT_EQ(shown.scheduleTaskBtn->text() + "|" +
+                      shown.scheduledTaskField->text().section(" — ", 0, 0),
+                  buttonAndLine);
+        shown.enteredPassword->setText(QString::fromUtf8(password));
         QSignalSpy terminate(delegate.get(), &zarn::AppDelegate::terminateRequested);
-        form.scheduleTaskBtn->click();
-        EXPECT_EQ(zarn::test::textOf(zarn::test::sheetsOn(form.window).value(0)), step.sheet);
-        zarn::test::dismissSheets(form.window);
-        EXPECT_EQ(terminate.count(), int(step.quits));
+        shown.scheduleTaskBtn->click();
+        EXPECT_EQ(zarn::test::textOf(zarn::test::sheetsOn(shown.window).value(0)), sheet);
+        zarn::test::dismissSheets(shown.window);
+        EXPECT_EQ(terminate.count(), quits);
     }
     icu::Locale::setDefault(oldIcu, status);
 }
