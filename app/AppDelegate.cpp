@@ -71,20 +71,17 @@ bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AppDelegate::doSheetAlert(QWidget* window, const QString& errorString,
-                               const QString& titleString) {
+                               const QString& titleString, AfterOk afterOk) {
     auto alert = std::make_unique<Alert>();
-    alert->addButtonWithTitle(QStringLiteral("OK"));
+    alert->addButtonWithTitle(tr("OK"));
     alert->setMessageText(titleString);
     alert->setInformativeText(errorString);
     alert->setAlertStyle(0);
-    // The completion keeps its own copy of the title: the caller's string may be gone by then.
-    Alert::beginSheetModalForWindow(
-        std::move(alert), window, [this, title = titleString](qint64 code) {
-            if (code == FirstButtonCode &&
-                title.startsWith(QStringLiteral("Scheduling is complete"), Qt::CaseSensitive)) {
-                Q_EMIT terminateRequested();
-            }
-        });
+    Alert::beginSheetModalForWindow(std::move(alert), window, [this, afterOk](qint64 code) {
+        if (code == FirstButtonCode && afterOk == AfterOk::Quit) {
+            Q_EMIT terminateRequested();
+        }
+    });
 }
 
 } // namespace zarn

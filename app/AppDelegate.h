@@ -46,13 +46,14 @@ dates::Calendar displayCalendar(const QLocale& locale);
 /// `calendar` as Qt's; invalid when this Qt was built without it.
 QCalendar qtCalendar(dates::Calendar calendar);
 
-/// `date` as "MMM dd, yyyy, h:mm a" in the user's locale and displayCalendar(), e.g. "Jan 05, 2025,
-/// 3:30 PM".
+/// `date` in displayCalendar() and the C library's local time: as "MMM dd, yyyy, h:mm a" in the
+/// user's locale while Zarn's texts are English (textsAreEnglish()), e.g. "Jan 05, 2025, 3:30 PM";
+/// else in the locale's own medium date and short time, e.g. "05.01.2025, 15:30" in German.
 QString confirmationDate(Date date);
 
-/// The text that confirms a scheduled task: the label of the task with tag `tag` (1 shut down,
-/// 2 restart, 3 sleep; none for another tag) and `date` as "MMM dd, yyyy, h:mm a" in the user's
-/// locale, e.g. "ShutDown Scheduled for: Jan 05, 2025, 3:30 PM".
+/// The text that confirms a scheduled task: the translated label of the task with tag `tag`
+/// (1 shut down, 2 restart, 3 sleep; none for another tag) and confirmationDate(), e.g.
+/// "ShutDown Scheduled for: Jan 05, 2025, 3:30 PM".
 QString confirmationText(int tag, Date date);
 
 /// What the application takes from its surroundings; tests pass their own.
@@ -71,14 +72,18 @@ public:
     explicit AppDelegate(Environment environment = {}, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    /// Shows a one-button ("OK") warning sheet on `window` (application-modal when null) and
-    /// returns at once. When OK ends a sheet whose title begins with exactly "Scheduling is
-    /// complete", terminateRequested() is emitted.
-    void doSheetAlert(QWidget* window, const QString& errorString, const QString& titleString);
+    /// What OK on a sheet does once the sheet is gone.
+    enum class AfterOk { Stay, Quit };
+
+    /// Shows a one-button ("OK", translated) warning sheet on `window` (application-modal when
+    /// null) and returns at once. With AfterOk::Quit, OK emits terminateRequested(); the title
+    /// plays no part in it.
+    void doSheetAlert(QWidget* window, const QString& errorString, const QString& titleString,
+                      AfterOk afterOk = AfterOk::Stay);
 
     /// What waits and when, for the scheduled-task line, e.g. "Restart at Dec 10, 2026, 11:02 PM —
-    /// in 22 h 58 min": the date as "MMM dd, yyyy, h:mm a" in the user's locale, then the time
-    /// left from `now` in whole minutes, rounded up; "— now" once the deadline has come.
+    /// in 22 h 58 min": the date as confirmationDate() gives it, then the time left from `now` in
+    /// whole minutes, rounded up; "— now" once the deadline has come.
     static QString scheduledTaskText(const task::ScheduledTask& task, Date now);
 
     /// The main window (objectName "window") and the about panel ("splashWindow").
@@ -88,7 +93,8 @@ public:
 public slots:
     /// Start-up: the version gate, the date picker at now, the window shown, the probe.
     void applicationDidFinishLaunching();
-    /// "Schedule Task" as `sender`'s title schedules; any other title ends the task.
+    /// A press of the main button: schedules while the form shows no task, ends the task while it
+    /// shows one. The form's state decides, never `sender`'s title, which is the translated one.
     void scheduleTask(QAbstractButton* sender);
     /// Sets the date picker to now plus the hours and minutes of the two pop-ups.
     void setDateFromHoursMins();
@@ -104,12 +110,20 @@ signals:
     void terminateRequested();
 
 private:
+    /// What the form stands for, and so what the main button does and says.
+    enum class FormState { NoTask, TaskScheduled };
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     void doInit();
     void enableControls(bool enabled);
     void shutDownInProgress();
-    /// The button and message field of the task-scheduled state.
+    /// Texts of more than one place: the title of the sheet of a task that waits, and the hint.
+    static QString taskAlreadyScheduled();
+    static QString endTaskHint();
+    /// The state, with the main button's title for it.
+    void setFormState(FormState state);
+    /// The state, button and message field of a task that waits.
     void showTaskScheduledForm();
     /// Shows `task` in the scheduled-task line, the date picker and the task choice, and keeps the
     /// time left up to date; nothing hides the line.
@@ -139,6 +153,7 @@ private:
     std::unique_ptr<Ui::MainWindow> ui_;
     std::unique_ptr<QWidget> splashWindow_;
     std::unique_ptr<Ui::AboutPanel> aboutUi_;
+    FormState formState_ = FormState::NoTask;
     std::optional<task::ScheduledTask> shownTask_;
     std::unique_ptr<QTimer> minuteTimer_;
 };

@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/BusyCursor.h"
+#include "app/Translations.h"
 #include "dates/DateFormatter.h"
 #include "dates/DateUtilities.h"
 #include "shell/Shell.h"
@@ -19,19 +20,19 @@ namespace zarn {
 
 namespace {
 
-const QString scheduleTitle = QStringLiteral("Schedule Task");
-
 // Opens the confirmation of each action.
-const char* confirmationLabel(task::Action action) {
+QString confirmationLabel(task::Action action) {
     switch (action) {
     case task::Action::PowerOff:
-        return "ShutDown Scheduled for:";
+        //: Followed by the date and time, as are "Restart Scheduled for:" and "Sleep Scheduled
+        //: for:".
+        return AppDelegate::tr("ShutDown Scheduled for:");
     case task::Action::Reboot:
-        return "Restart Scheduled for:";
+        return AppDelegate::tr("Restart Scheduled for:");
     case task::Action::Suspend:
-        return "Sleep Scheduled for:";
+        return AppDelegate::tr("Sleep Scheduled for:");
     }
-    return "";
+    return {};
 }
 
 Date toDate(const QDateTime& dateTime) {
@@ -137,7 +138,14 @@ dates::Calendar displayCalendar(const QLocale& locale) {
 QString confirmationDate(Date date) {
     // In the picker's calendar, not the locale's own, so that the screen shows one calendar.
     dates::DateFormatter formatter(displayCalendar(QLocale()));
-    formatter.setDateFormat("MMM dd, yyyy, h:mm a");
+    // The English pattern goes with the English texts only; in another language its month
+    // abbreviation, order and AM/PM would read as half translated.
+    if (textsAreEnglish()) {
+        formatter.setDateFormat("MMM dd, yyyy, h:mm a");
+    } else {
+        formatter.setDateStyle(dates::DateFormatter::Style::Medium);
+        formatter.setTimeStyle(dates::DateFormatter::Style::Short);
+    }
     // The picker and the helper read local time through the C library; the text must agree.
     formatter.matchLocalTimeAt(date);
     return QString::fromStdString(formatter.stringFromDate(date));
@@ -146,7 +154,7 @@ QString confirmationDate(Date date) {
 QString confirmationText(int tag, Date date) {
     const QString when = confirmationDate(date);
     const auto action = actionOfTag(tag);
-    return action ? QString::fromUtf8(confirmationLabel(*action)) + QLatin1Char(' ') + when : when;
+    return action ? confirmationLabel(*action) + QLatin1Char(' ') + when : when;
 }
 
 void AppDelegate::setUpDatePicker() {
@@ -169,11 +177,14 @@ void AppDelegate::setUpDatePicker() {
     picker->setMaximumDateTime(QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59, 999)));
 }
 
-void AppDelegate::scheduleTask(QAbstractButton* sender) {
-    if (sender->text() == scheduleTitle) {
+void AppDelegate::scheduleTask(QAbstractButton* /*sender*/) {
+    switch (formState_) {
+    case FormState::NoTask:
         startaTask();
-    } else {
+        break;
+    case FormState::TaskScheduled:
         endaTask();
+        break;
     }
 }
 
@@ -239,20 +250,19 @@ void AppDelegate::startaTask() {
         const std::optional<task::ScheduledTask>& found = waiting.task;
         if (found && (found->action != action || found->stamp != stamp)) {
             enableControls(false);
-            doSheetAlert(window_.get(), QStringLiteral("Use 'End Task' button to cancel it"),
-                         QStringLiteral("Another task is already scheduled"));
+            doSheetAlert(window_.get(), endTaskHint(), tr("Another task is already scheduled"));
             showTaskScheduledForm();
             showScheduledTask(found);
             return;
         }
         const QString confirmation = confirmationText(tag, date);
-        doSheetAlert(window_.get(), confirmation,
-                     QStringLiteral("Scheduling is complete. Zarn will now quit"));
+        doSheetAlert(window_.get(), confirmation, tr("Scheduling is complete. Zarn will now quit"),
+                     AfterOk::Quit);
         ui_->msgField->setText(confirmation);
         showScheduledTask(found);
     } else {
-        doSheetAlert(window_.get(), QStringLiteral("check the entered password"),
-                     QStringLiteral("Shutdown/Restart/Sleep NOT started"));
+        doSheetAlert(window_.get(), tr("check the entered password"),
+                     tr("Shutdown/Restart/Sleep NOT started"));
     }
 }
 
@@ -268,14 +278,12 @@ void AppDelegate::endaTask() {
     }
 
     if (waitForTaskToEnd(pid) != 0) {
-        doSheetAlert(window_.get(), QStringLiteral("check the entered password"),
-                     QStringLiteral("Task NOT cancelled"));
+        doSheetAlert(window_.get(), tr("check the entered password"), tr("Task NOT cancelled"));
         return;
     }
-    doSheetAlert(window_.get(), QStringLiteral("Scheduling is now available"),
-                 QStringLiteral("The Task was cancelled"));
+    doSheetAlert(window_.get(), tr("Scheduling is now available"), tr("The Task was cancelled"));
     ui_->msgField->clear();
-    ui_->scheduleTaskBtn->setText(scheduleTitle);
+    setFormState(FormState::NoTask);
     enableControls(true);
     showScheduledTask(std::nullopt);
 }

@@ -26,9 +26,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 void AppDelegate::doInit() {
     const OsVersion version = environment_.osVersion();
     if (version.major == 10 && version.minor <= 8) {
-        doSheetAlert(mainWindow(),
-                     QStringLiteral("Sorry, Zarn requires Mac OS X Version 10.9 or higher."),
-                     QStringLiteral("Zarn will now quit"));
+        doSheetAlert(mainWindow(), tr("Sorry, Zarn requires Mac OS X Version 10.9 or higher."),
+                     tr("Zarn will now quit"));
         Q_EMIT terminateRequested();
         return;
     }
@@ -56,15 +55,30 @@ void AppDelegate::enableControls(bool enabled) {
 
 void AppDelegate::shutDownInProgress() {
     enableControls(false);
-    doSheetAlert(window_.get(), QStringLiteral("Use 'End Task' button to cancel it"),
-                 QStringLiteral("Task already scheduled - "));
+    doSheetAlert(window_.get(), endTaskHint(), taskAlreadyScheduled());
     showTaskScheduledForm();
 }
 
+QString AppDelegate::taskAlreadyScheduled() {
+    //: A sheet's title, and the start of the status line before "Ending a task requires a
+    //: password".
+    return tr("Task already scheduled - ");
+}
+
+QString AppDelegate::endTaskHint() {
+    //: 'End Task' is the main button's title while a task waits: use its translation here.
+    return tr("Use 'End Task' button to cancel it");
+}
+
+void AppDelegate::setFormState(FormState state) {
+    formState_ = state;
+    ui_->scheduleTaskBtn->setText(state == FormState::NoTask ? tr("Schedule Task")
+                                                             : tr("End Task"));
+}
+
 void AppDelegate::showTaskScheduledForm() {
-    ui_->scheduleTaskBtn->setText(QStringLiteral("End Task"));
-    ui_->msgField->setText(QStringLiteral("Task already scheduled - ") +
-                           QStringLiteral("Ending a task requires a password"));
+    setFormState(FormState::TaskScheduled);
+    ui_->msgField->setText(taskAlreadyScheduled() + tr("Ending a task requires a password"));
 }
 
 } // namespace zarn

@@ -9,4 +9,8 @@ namespace zarn {
 /// it installed (0, 1 or 2). Needs a QCoreApplication; the translators belong to it.
 int installTranslators();
 
+/// Whether `QLocale()`'s UI languages, read now, keep Zarn's texts English: exactly when
+/// installTranslators() would install nothing.
+bool textsAreEnglish();
+
 } // namespace zarn

@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>Geplante Aufgabe</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Aufgabe planen</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>Zarn beenden</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>Zarn erfordert leider Mac OS X Version 10.9 oder neuer.</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>Zarn wird jetzt beendet</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>Aufgabe bereits geplant - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>Verwenden Sie die Schaltfläche „Aufgabe beenden“, um sie abzubrechen</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Aufgabe planen</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>Aufgabe beenden</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>Zum Beenden einer Aufgabe ist ein Passwort nötig</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>Ausschalten geplant für:</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>Neustart geplant für:</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>Standby geplant für:</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>Es ist bereits eine andere Aufgabe geplant</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>Die Planung ist abgeschlossen. Zarn wird jetzt beendet</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>Überprüfen Sie das eingegebene Passwort</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>Ausschalten/Neustart/Standby NICHT gestartet</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>Aufgabe NICHT abgebrochen</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>Jetzt kann wieder eine Aufgabe geplant werden</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>Die Aufgabe wurde abgebrochen</translation>
     </message>
 </context>
 </TS>

@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>Tarea programada</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Programar tarea</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>Salir de Zarn</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>Lo sentimos, Zarn requiere Mac OS X versión 10.9 o posterior.</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>Zarn se cerrará ahora</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>Ya hay una tarea programada - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>Use el botón «Terminar tarea» para cancelarla</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Programar tarea</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>Terminar tarea</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>Para terminar una tarea se necesita la contraseña</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>Apagado programado para:</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>Reinicio programado para:</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>Reposo programado para:</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>Ya hay otra tarea programada</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>La programación ha finalizado. Zarn se cerrará ahora</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>Compruebe la contraseña introducida</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>Apagado/reinicio/reposo NO iniciado</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>Tarea NO cancelada</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>Ya se puede programar de nuevo</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>La tarea se ha cancelado</translation>
     </message>
 </context>
 </TS>

@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>Tâche planifiée</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Planifier la tâche</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>Quitter Zarn</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>Désolé, Zarn nécessite Mac OS X version 10.9 ou ultérieure.</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>Zarn va maintenant se fermer</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>Tâche déjà planifiée - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>Utilisez le bouton «&#xa0;Terminer la tâche&#xa0;» pour l’annuler</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Planifier la tâche</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>Terminer la tâche</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>Terminer une tâche nécessite le mot de passe</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>Extinction planifiée pour&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>Redémarrage planifié pour&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>Mise en veille planifiée pour&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>Une autre tâche est déjà planifiée</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>La planification est terminée. Zarn va maintenant se fermer</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>Vérifiez le mot de passe saisi</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>Extinction/redémarrage/veille NON lancé</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>Tâche NON annulée</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>Vous pouvez de nouveau planifier une tâche</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>La tâche a été annulée</translation>
     </message>
 </context>
 </TS>

@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>Attività pianificata</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Pianifica attività</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>Esci da Zarn</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>Spiacenti, Zarn richiede Mac OS X versione 10.9 o successiva.</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>Zarn ora verrà chiuso</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>Attività già pianificata - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>Usa il pulsante «Termina attività» per annullarla</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Pianifica attività</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>Termina attività</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>Per terminare un’attività serve la password</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>Spegnimento pianificato per:</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>Riavvio pianificato per:</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>Sospensione pianificata per:</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>È già pianificata un’altra attività</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>Pianificazione completata. Zarn ora verrà chiuso</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>Controlla la password inserita</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>Spegnimento/riavvio/sospensione NON avviato</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>Attività NON annullata</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>Ora puoi pianificare di nuovo</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>L’attività è stata annullata</translation>
     </message>
 </context>
 </TS>

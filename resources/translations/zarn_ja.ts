@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>予約済みのタスク</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>タスクを予約</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>Zarn を終了</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>申し訳ありませんが、Zarn には Mac OS X バージョン 10.9 以降が必要です。</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>Zarn を終了します</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>タスクは予約済みです - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>取り消すには「タスクを終了」ボタンを使ってください</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>タスクを予約</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>タスクを終了</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>タスクの終了にはパスワードが必要です</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>電源オフの予定日時:</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>再起動の予定日時:</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>スリープの予定日時:</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>別のタスクがすでに予約されています</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>予約が完了しました。Zarn を終了します</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>入力したパスワードを確認してください</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>電源オフ/再起動/スリープは開始されませんでした</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>タスクは取り消されませんでした</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>新しいタスクを予約できます</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>タスクを取り消しました</translation>
     </message>
 </context>
 </TS>

@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>Zaplanowane zadanie</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Zaplanuj zadanie</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>Zakończ Zarn</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>Niestety Zarn wymaga systemu Mac OS X w wersji 10.9 lub nowszej.</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>Zarn zostanie teraz zamknięty</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>Zadanie jest już zaplanowane - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>Aby je anulować, użyj przycisku „Zakończ zadanie”</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Zaplanuj zadanie</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>Zakończ zadanie</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>Zakończenie zadania wymaga hasła</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>Wyłączenie zaplanowano na:</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>Ponowne uruchomienie zaplanowano na:</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>Uśpienie zaplanowano na:</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>Inne zadanie jest już zaplanowane</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>Planowanie zakończone. Zarn zostanie teraz zamknięty</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>Sprawdź wprowadzone hasło</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>Wyłączenie/ponowne uruchomienie/uśpienie NIE zostało rozpoczęte</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>Zadanie NIE zostało anulowane</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>Można teraz zaplanować nowe zadanie</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>Zadanie zostało anulowane</translation>
     </message>
 </context>
 </TS>

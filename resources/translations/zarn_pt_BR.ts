@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>Tarefa agendada</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Agendar tarefa</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>Sair do Zarn</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>Desculpe, o Zarn requer o Mac OS X versão 10.9 ou posterior.</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>O Zarn será fechado agora</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>Tarefa já agendada - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>Use o botão “Encerrar tarefa” para cancelá-la</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>Agendar tarefa</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>Encerrar tarefa</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>Encerrar uma tarefa requer a senha</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>Desligamento agendado para:</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>Reinício agendado para:</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>Suspensão agendada para:</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>Outra tarefa já está agendada</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>Agendamento concluído. O Zarn será fechado agora</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>Verifique a senha digitada</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>Desligamento/reinício/suspensão NÃO iniciado</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>Tarefa NÃO cancelada</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>Agora é possível agendar de novo</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>A tarefa foi cancelada</translation>
     </message>
 </context>
 </TS>

@@ -154,6 +154,10 @@
         <source>Scheduled task</source>
         <translation>已安排的任务</translation>
     </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>安排任务</translation>
+    </message>
 </context>
 <context>
     <name>VersionCheck</name>
@@ -290,6 +294,81 @@
     <message>
         <source>Quit Zarn</source>
         <translation>退出 Zarn</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Sorry, Zarn requires Mac OS X Version 10.9 or higher.</source>
+        <translation>抱歉，Zarn 需要 Mac OS X 10.9 或更高版本。</translation>
+    </message>
+    <message>
+        <source>Zarn will now quit</source>
+        <translation>Zarn 即将退出</translation>
+    </message>
+    <message>
+        <source>Task already scheduled - </source>
+        <extracomment>A sheet&apos;s title, and the start of the status line before &quot;Ending a task requires a password&quot;.</extracomment>
+        <translation>任务已安排 - </translation>
+    </message>
+    <message>
+        <source>Use &apos;End Task&apos; button to cancel it</source>
+        <extracomment>&apos;End Task&apos; is the main button&apos;s title while a task waits: use its translation here.</extracomment>
+        <translation>请使用“结束任务”按钮取消该任务</translation>
+    </message>
+    <message>
+        <source>Schedule Task</source>
+        <translation>安排任务</translation>
+    </message>
+    <message>
+        <source>End Task</source>
+        <translation>结束任务</translation>
+    </message>
+    <message>
+        <source>Ending a task requires a password</source>
+        <translation>结束任务需要密码</translation>
+    </message>
+    <message>
+        <source>ShutDown Scheduled for:</source>
+        <extracomment>Followed by the date and time, as are &quot;Restart Scheduled for:&quot; and &quot;Sleep Scheduled for:&quot;.</extracomment>
+        <translation>已安排关机：</translation>
+    </message>
+    <message>
+        <source>Restart Scheduled for:</source>
+        <translation>已安排重启：</translation>
+    </message>
+    <message>
+        <source>Sleep Scheduled for:</source>
+        <translation>已安排睡眠：</translation>
+    </message>
+    <message>
+        <source>Another task is already scheduled</source>
+        <translation>已安排了另一个任务</translation>
+    </message>
+    <message>
+        <source>Scheduling is complete. Zarn will now quit</source>
+        <translation>安排已完成。Zarn 即将退出</translation>
+    </message>
+    <message>
+        <source>check the entered password</source>
+        <translation>请检查输入的密码</translation>
+    </message>
+    <message>
+        <source>Shutdown/Restart/Sleep NOT started</source>
+        <translation>关机/重启/睡眠未启动</translation>
+    </message>
+    <message>
+        <source>Task NOT cancelled</source>
+        <translation>任务未取消</translation>
+    </message>
+    <message>
+        <source>Scheduling is now available</source>
+        <translation>现在可以重新安排任务</translation>
+    </message>
+    <message>
+        <source>The Task was cancelled</source>
+        <translation>任务已取消</translation>
     </message>
 </context>
 </TS>

@@ -100,21 +100,19 @@ TEST(Startup, ClosingTheMainWindowQuits) {
     EXPECT_EQ(terminate.count(), 1);
 }
 
-TEST(SheetAlert, QuitsOnlyOnOkWithTheExactPrefix) {
+TEST(SheetAlert, QuitsOnOkOnlyWhenAskedWhateverTheTitle) {
+    using AfterOk = AppDelegate::AfterOk;
     struct Case {
         const char* title;
+        AfterOk afterOk;
         bool quits;
     };
     const Case cases[] = {
-        {"Scheduling is complete. Zarn will now quit", true},
-        {"Scheduling is complete", true},
-        {"Scheduling is complete!!", true},
-        {"scheduling is complete. Zarn will now quit", false},
-        {"Scheduling Is complete", false},
-        {" Scheduling is complete", false},
-        {"Scheduling is complet", false},
-        {"The Task was cancelled", false},
-        {"", false},
+        {"Scheduling is complete. Zarn will now quit", AfterOk::Quit, true},
+        {"Die Planung ist abgeschlossen. Zarn wird jetzt beendet", AfterOk::Quit, true},
+        {"", AfterOk::Quit, true},
+        {"Scheduling is complete. Zarn will now quit", AfterOk::Stay, false},
+        {"The Task was cancelled", AfterOk::Stay, false},
     };
     AppDelegate delegate(environmentWithProbe("true"));
     delegate.applicationDidFinishLaunching();
@@ -123,7 +121,7 @@ TEST(SheetAlert, QuitsOnlyOnOkWithTheExactPrefix) {
         {
             // The sheet must keep its own copy of the title.
             QString title = QString::fromUtf8(c.title);
-            delegate.doSheetAlert(delegate.window(), "explanation", title);
+            delegate.doSheetAlert(delegate.window(), "explanation", title, c.afterOk);
             title.fill('x');
         }
         const auto sheets = sheetsOn(delegate.window());

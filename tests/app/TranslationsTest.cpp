@@ -7,9 +7,11 @@
 #include <QLibraryInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QXmlStreamReader>
+#include <unicode/locid.h>
 
 namespace {
 
@@ -262,6 +264,47 @@ TEST_F(InTheUsersLanguage, FormMenuAndDateCheckFollowTheLocaleOrStayEnglish) {
         EXPECT_EQ(zarn::test::textOf(sheets.first()), c.sheet);
         zarn::test::dismissSheets(form.window);
     }
+}
+
+// In German: the state, not the title, decides a press; OK on completion quits; dates are German.
+TEST_F(InTheUsersLanguage, GermanPressesFollowTheStateAndDatesReadGerman) {
+    const InLocale german(QStringLiteral("de_DE"));
+    const icu::Locale oldIcu = icu::Locale::getDefault();
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("de_DE"), status);
+    const QString check = "|Überprüfen Sie das eingegebene Passwort";
+    const QString waiting = "Aufgabe beenden|Ausschalten am 05.01.2098, 15:30";
+    // Whether Zarn starts anew, the password, the button and status line, the sheet, a quit.
+    const std::tuple<bool, const char*, QString, QString, int> steps[] = {
+        {true, "secret", "Aufgabe planen|",
+         "Die Planung ist abgeschlossen. Zarn wird jetzt beendet|Ausschalten geplant für: "
+         "05.01.2098, 15:30",
+         1},
+        {true, "falsch", waiting, "Aufgabe NICHT abgebrochen" + check, 0},
+        {false, "secret", waiting,
+         "Die Aufgabe wurde abgebrochen|Jetzt kann wieder eine Aufgabe geplant werden", 0},
+        {false, "", "Aufgabe planen|", "Ausschalten/Neustart/Standby NICHT gestartet" + check, 0},
+    };
+    std::unique_ptr<zarn::AppDelegate> delegate;
+    for (const auto& [launch, password, buttonAndLine, sheet, quits] : steps) {
+        if (launch) {
+            delegate = std::make_unique<zarn::AppDelegate>(environment);
+            delegate->applicationDidFinishLaunching();
+            zarn::test::dismissSheets(delegate->window());
+        }
+        const Form shown(*delegate);
+        shown.beginDate->setDateTime(QDateTime(QDate(2098, 1, 5), QTime(15, 30)));
+        EXPECT_EQ(shown.scheduleTaskBtn->text() + "|" +
+                      shown.scheduledTaskField->text().section(" — ", 0, 0),
+                  buttonAndLine);
+        shown.enteredPassword->setText(QString::fromUtf8(password));
+        QSignalSpy terminate(delegate.get(), &zarn::AppDelegate::terminateRequested);
+        shown.scheduleTaskBtn->click();
+        EXPECT_EQ(zarn::test::textOf(zarn::test::sheetsOn(shown.window).value(0)), sheet);
+        zarn::test::dismissSheets(shown.window);
+        EXPECT_EQ(terminate.count(), quits);
+    }
+    icu::Locale::setDefault(oldIcu, status);
 }
 
 TEST_F(InTheUsersLanguage, NoTranslationMakesTheFormWiderThanInEnglish) {
