@@ -69,25 +69,44 @@ struct Server {
     bool showsActions = false;
 };
 
+// A call that may take `timeout`, not the connection's default bound.
+int callWithin(sd_bus* bus, sd_bus_message* call, std::chrono::microseconds timeout,
+               BusError& error, BusMessage& reply) {
+    sd_bus_message* answer = nullptr; // left untouched when the call fails
+    const int r =
+        sd_bus_call(bus, call, static_cast<std::uint64_t>(timeout.count()), &error, &answer);
+    reply = BusMessage(answer);
+    return r;
+}
+
 // GetCapabilities through the well-known name, so that the bus starts a server that is installed
-// for activation but not running (a lookup of the name's owner never does); the answer's sender
-// is the server from then on. Starting may take seconds, hence the longer bound on this call.
+// for activation but not running (a lookup of the name's owner never does; StartServiceByName
+// refuses a running server that has no activation file). Only such a start may take seconds under
+// emulation: a server that runs gets the usual bound, so one that hangs costs no more than before.
+// The answer's sender is the server from then on.
 sys::Result<Server> findServer(sd_bus* bus) {
     sd_bus_message* raw = nullptr;
-    int r = sd_bus_message_new_method_call(bus, &raw, notificationsName, notificationsPath,
-                                           notificationsName, "GetCapabilities");
+    int running = 0;
+    int r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus", "NameHasOwner", nullptr, &raw, "s",
+                               notificationsName);
+    const BusMessage owned(raw);
+    if (r < 0 || sd_bus_message_read(raw, "b", &running) < 0) {
+        running = 0;
+    }
+    r = sd_bus_message_new_method_call(bus, &raw, notificationsName, notificationsPath,
+                                       notificationsName, "GetCapabilities");
     const BusMessage call(raw);
     if (r < 0) {
         return sys::systemError("cannot build the GetCapabilities call", -r);
     }
     BusError error;
-    sd_bus_message* answer = nullptr; // left untouched when the call fails
-    r = sd_bus_call(bus, call.get(), std::chrono::microseconds(notifyStartTimeout).count(), &error,
-                    &answer);
-    const BusMessage reply(answer);
-    if (r < 0) {
+    BusMessage reply;
+    if ((r = callWithin(bus, raw, running != 0 ? notifyCallTimeout : notifyStartTimeout, error,
+                        reply)) < 0) {
         return sys::Error{error.describe("Notify failed", r)};
     }
+    sd_bus_message* answer = reply.get();
     const char* sender = sd_bus_message_get_sender(answer);
     if (sender == nullptr) {
         return sys::Error{"Notify failed: the answer to GetCapabilities names no sender"};

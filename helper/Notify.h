@@ -12,8 +12,8 @@ namespace zarn::helper {
 
 /// How long the notification service may take to answer one call.
 inline constexpr std::chrono::seconds notifyCallTimeout{5};
-/// How long the bus may take to start a notification server installed for activation and have it
-/// answer the first call: seconds where the desktop runs in software emulation.
+/// How long the bus may take to start a notification server installed for activation: seconds
+/// where the desktop runs in software emulation.
 inline constexpr std::chrono::seconds notifyStartTimeout{25};
 /// How long the sending child may live in all: the start, the Notify call, and room for the rest.
 inline constexpr std::chrono::seconds notifySendLimit =
