@@ -5,6 +5,7 @@
 #include "sys/Decimal.h"
 #include "sys/Fd.h"
 
+#include <algorithm>
 #include <csignal>
 #include <grp.h>
 #include <sys/prctl.h>
@@ -23,6 +24,9 @@ constexpr char failedMark = '-';
 
 constexpr const char* notificationsName = "org.freedesktop.Notifications";
 constexpr const char* notificationsPath = "/org/freedesktop/Notifications";
+
+// Even a server that is started first gets the last warning before its deadline.
+static_assert(notifySendLimit < std::ranges::min(defaultWarningOffsets));
 
 // The process runs as exactly the recipient from here on, or fails.
 sys::Result<> becomeRecipient(const Recipient& recipient) {
@@ -59,38 +63,61 @@ sys::Result<Bus> connectTo(const std::string& address) {
     return bus;
 }
 
-// The unique name of the connection that owns the notification service now.
-sys::Result<std::string> serviceOwner(sd_bus* bus) {
-    BusError error;
-    sd_bus_message* raw = nullptr;
-    const int r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                     "org.freedesktop.DBus", "GetNameOwner", &error, &raw, "s",
-                                     notificationsName);
-    const BusMessage reply(raw);
-    const char* owner = nullptr;
-    if (r < 0) {
-        return sys::Error{error.describe("Notify failed", r)};
-    }
-    if (sd_bus_message_read(raw, "s", &owner) < 0 || owner == nullptr) {
-        return sys::Error{"Notify failed: no owner of " + std::string(notificationsName)};
-    }
-    return std::string(owner);
+// The notification server that answered, by its unique name, and whether it shows buttons.
+struct Server {
+    std::string name;
+    bool showsActions = false;
+};
+
+// A call that may take `timeout`, not the connection's default bound.
+int callWithin(sd_bus* bus, sd_bus_message* call, std::chrono::microseconds timeout,
+               BusError& error, BusMessage& reply) {
+    sd_bus_message* answer = nullptr; // left untouched when the call fails
+    const int r =
+        sd_bus_call(bus, call, static_cast<std::uint64_t>(timeout.count()), &error, &answer);
+    reply = BusMessage(answer);
+    return r;
 }
 
-// Whether the server can show buttons; a server that does not answer cannot.
-bool serverShowsActions(sd_bus* bus, const std::string& owner) {
+// GetCapabilities through the well-known name, so that the bus starts a server that is installed
+// for activation but not running (a lookup of the name's owner never does; StartServiceByName
+// refuses a running server that has no activation file). Only such a start may take seconds under
+// emulation: a server that runs gets the usual bound, so one that hangs costs no more than before.
+// The answer's sender is the server from then on.
+sys::Result<Server> findServer(sd_bus* bus) {
     sd_bus_message* raw = nullptr;
-    const int r = sd_bus_call_method(bus, owner.c_str(), notificationsPath, notificationsName,
-                                     "GetCapabilities", nullptr, &raw, "");
-    const BusMessage reply(raw);
-    const char* capability = nullptr;
-    const bool inList = r >= 0 && sd_bus_message_enter_container(raw, 'a', "s") > 0;
-    while (inList && sd_bus_message_read(raw, "s", &capability) > 0) {
-        if (std::string_view(capability) == "actions") {
-            return true;
-        }
+    int running = 0;
+    int r = sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                               "org.freedesktop.DBus", "NameHasOwner", nullptr, &raw, "s",
+                               notificationsName);
+    const BusMessage owned(raw);
+    if (r < 0 || sd_bus_message_read(raw, "b", &running) < 0) {
+        running = 0;
     }
-    return false;
+    r = sd_bus_message_new_method_call(bus, &raw, notificationsName, notificationsPath,
+                                       notificationsName, "GetCapabilities");
+    const BusMessage call(raw);
+    if (r < 0) {
+        return sys::systemError("cannot build the GetCapabilities call", -r);
+    }
+    BusError error;
+    BusMessage reply;
+    if ((r = callWithin(bus, raw, running != 0 ? notifyCallTimeout : notifyStartTimeout, error,
+                        reply)) < 0) {
+        return sys::Error{error.describe("Notify failed", r)};
+    }
+    sd_bus_message* answer = reply.get();
+    const char* sender = sd_bus_message_get_sender(answer);
+    if (sender == nullptr) {
+        return sys::Error{"Notify failed: the answer to GetCapabilities names no sender"};
+    }
+    Server server{sender};
+    const char* capability = nullptr;
+    const bool inList = sd_bus_message_enter_container(answer, 'a', "s") > 0;
+    while (inList && !server.showsActions && sd_bus_message_read(answer, "s", &capability) > 0) {
+        server.showsActions = std::string_view(capability) == "actions";
+    }
+    return server;
 }
 
 // What the listening child knows while it waits for the buttons of notification `id`.
@@ -134,7 +161,6 @@ sys::Result<std::uint32_t> callNotify(sd_bus* bus, const std::string& owner,
     const std::string& body = withActions || notification.bodyWithoutActions.empty()
                                   ? notification.body
                                   : notification.bodyWithoutActions;
-    const std::uint8_t critical = 2;
     // To the owner's unique name: the server that was asked for its capabilities gets the call.
     sd_bus_message* raw = nullptr;
     int r = sd_bus_message_new_method_call(bus, &raw, owner.c_str(), notificationsPath,
@@ -144,7 +170,8 @@ sys::Result<std::uint32_t> callNotify(sd_bus* bus, const std::string& owner,
         (r = sd_bus_message_append(call.get(), "susss", "Zarn", replaces, notification.icon.c_str(),
                                    notification.summary.c_str(), body.c_str())) < 0 ||
         (r = sd_bus_message_append_strv(call.get(), const_cast<char**>(actions.data()))) < 0 ||
-        (r = sd_bus_message_append(call.get(), "a{sv}i", 1, "urgency", "y", critical, -1)) < 0) {
+        (r = sd_bus_message_append(call.get(), "a{sv}i", 1, "urgency", "y", notification.urgency,
+                                   -1)) < 0) {
         return sys::systemError("cannot build the Notify call", -r);
     }
     BusError error;
@@ -165,21 +192,21 @@ sys::Result<std::uint32_t> callNotify(sd_bus* bus, const std::string& owner,
 // hear them on `bus`, with `match` kept alive.
 std::string notify(sd_bus* bus, const Notification& notification, std::uint32_t replaces,
                    Listener& listener, BusSlot& match) {
-    const sys::Result<std::string> owner = serviceOwner(bus);
-    if (!owner) {
-        return failedMark + owner.error().text;
+    const sys::Result<Server> server = findServer(bus);
+    if (!server) {
+        return failedMark + server.error().text;
     }
     // Signals only from the server's own connection: anyone on the bus may send a signal
     // named ActionInvoked, and only the server can tell that the user pressed a button.
-    const std::string rule = "type='signal',sender='" + *owner + "',path='" + notificationsPath +
-                             "',interface='" + notificationsName + "'";
+    const std::string rule = "type='signal',sender='" + server->name + "',path='" +
+                             notificationsPath + "',interface='" + notificationsName + "'";
     sd_bus_slot* slot = nullptr;
     const bool withActions =
-        notification.offer != Offer::Nothing && serverShowsActions(bus, *owner) &&
+        notification.offer != Offer::Nothing && server->showsActions &&
         sd_bus_add_match(bus, &slot, rule.c_str(), onServerSignal, &listener) >= 0;
     match.reset(slot);
     const sys::Result<std::uint32_t> id =
-        callNotify(bus, *owner, notification, replaces, withActions);
+        callNotify(bus, server->name, notification, replaces, withActions);
     if (!id) {
         return failedMark + id.error().text;
     }

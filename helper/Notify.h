@@ -12,8 +12,12 @@ namespace zarn::helper {
 
 /// How long the notification service may take to answer one call.
 inline constexpr std::chrono::seconds notifyCallTimeout{5};
-/// How long the sending child may live in all.
-inline constexpr std::chrono::seconds notifySendLimit{10};
+/// How long the bus may take to start a notification server installed for activation: seconds
+/// where the desktop runs in software emulation.
+inline constexpr std::chrono::seconds notifyStartTimeout{25};
+/// How long the sending child may live in all: the start, the Notify call, and room for the rest.
+inline constexpr std::chrono::seconds notifySendLimit =
+    notifyStartTimeout + notifyCallTimeout + std::chrono::seconds(2);
 /// The most of the sending child's report that is read and logged: the server's own texts (an
 /// error's message) come back in it.
 inline constexpr std::size_t notifyReportLimit = 256;
@@ -25,8 +29,8 @@ struct Sent {
     ChoiceSource choices;
 };
 
-/// Sends `notification` (application "Zarn", urgency critical, the server's own expiry, replacing
-/// the notification `replaces` unless 0) through org.freedesktop.Notifications on the bus at
+/// Sends `notification` (application "Zarn", its urgency, the server's own expiry, replacing the
+/// notification `replaces` unless 0) through org.freedesktop.Notifications on the bus at
 /// `busAddress`, from a child process named "zarn-notify" that has first dropped every
 /// supplementary group and taken the recipient's gid and uid (where the caller is not root it
 /// keeps its own groups and can only take its own ids). The child is killed and reaped when it

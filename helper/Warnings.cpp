@@ -141,6 +141,7 @@ Notification warningFor(Action action, Instant deadline, Offer offer) {
             ? translated("Save your work. You can cancel it here; it cannot be postponed again.")
             : translated("Save your work. You can cancel it here, or postpone it by 10 minutes.");
     notification.offer = offer;
+    notification.urgency = 2;
     if (offer != Offer::Nothing) {
         notification.actions.emplace_back(choiceKey(Choice::Cancel), translated("Cancel"));
         notification.bodyWithoutActions = plainBody;

@@ -4,6 +4,7 @@
 #include "sys/Fd.h"
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -94,14 +95,17 @@ struct Notification {
     std::vector<std::pair<std::string, std::string>> actions;
     /// The body instead, where the server cannot show the buttons; empty: the same body.
     std::string bodyWithoutActions;
+    /// 1, normal, for a notice, which goes when the server's own expiry ends; 2, critical, for a
+    /// warning, which stays until it is dismissed or replaced.
+    std::uint8_t urgency = 1;
 };
 
-/// The warning that `action` is taken at `deadline`, whose local time is given as HH:MM, with the
-/// buttons and the hint that `offer` calls for.
+/// The warning, critical, that `action` is taken at `deadline`, whose local time is given as HH:MM,
+/// with the buttons and the hint that `offer` calls for.
 Notification warningFor(Action action, Instant deadline, Offer offer = Offer::Nothing);
 
 /// The notice of a task skipped, cancelled, postponed (to `deadline`) or not postponed (it stays
-/// at `deadline`), without buttons.
+/// at `deadline`), of normal urgency, without buttons.
 Notification noticeFor(Notice notice, Action action, Instant deadline);
 
 } // namespace zarn::helper

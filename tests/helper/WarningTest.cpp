@@ -48,12 +48,14 @@ bool waitForPath(const fs::path& path, std::chrono::milliseconds limit) {
 }
 
 // A dbus-daemon of its own that lets every user connect, own names and send anything; ended
-// with its folder.
+// with its folder; with `onDemand`, the command it starts at a call to the notification service.
 class PrivateBus {
 public:
-    PrivateBus() {
+    explicit PrivateBus(const std::string& onDemand = {}) {
         const fs::path socket = dir_.path() / "bus";
         const fs::path config = dir_.path() / "bus.conf";
+        std::ofstream(dir_.path() / "org.freedesktop.Notifications.service")
+            << "[D-BUS Service]\nName=org.freedesktop.Notifications\nExec=" << onDemand << "\n";
         std::ofstream(config)
             << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
                "1.0//EN\"\n"
@@ -64,7 +66,8 @@ public:
             << socket.string()
             << "</listen>\n"
                "  <auth>EXTERNAL</auth>\n"
-               "  <policy context=\"default\">\n"
+            << (onDemand.empty() ? "" : "  <servicedir>" + dir_.path().string() + "</servicedir>\n")
+            << "  <policy context=\"default\">\n"
                "    <allow user=\"*\"/>\n"
                "    <allow own=\"*\"/>\n"
                "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
@@ -161,7 +164,8 @@ std::vector<pid_t> leftSenders() {
 std::string recordedCall(const Notification& sent, uid_t uid, const std::string& keys = "",
                          unsigned replaces = 0) {
     return "Zarn\t" + std::to_string(replaces) + "\t" + sent.icon + "\t" + sent.summary + "\t" +
-           sent.body + "\t" + keys + "\t2\t-1\t" + std::to_string(uid);
+           sent.body + "\t" + keys + "\t" + std::to_string(sent.urgency) + "\t-1\t" +
+           std::to_string(uid);
 }
 
 TEST(WarningSchedule, FiveAndOneMinuteBeforeOnlyWhileStillAhead) {
@@ -462,6 +466,18 @@ TEST(DesktopWarning, SendsOneNotifyFromAProcessWithTheRecipientsIds) {
                                         " sent to uid " + std::to_string(recipient.uid) + " on " +
                                         bus.address() + ", id 1");
     EXPECT_TRUE(leftSenders().empty());
+}
+
+TEST(DesktopWarning, ReachesAServerThatTheBusStartsSlowlyAndHearsItsButtons) {
+    const TempDir record;
+    // Slower to start than one call may take, as on a desktop in software emulation.
+    const PrivateBus bus("/bin/sh -c \"sleep 6; exec " + zarn::test::binDir() + "/fake-notifier " +
+                         (record.path() / "calls").string() + " --invoke cancel --lifetime 60\"");
+    LogRecorder log;
+    ChoiceSource choices = desktopNotifications(testRecipient(), bus.address(), log.log())
+                               .warn(Action::PowerOff, Clock::now() + 60s, Offer::Cancel, -1);
+    EXPECT_TRUE(zarn::sys::waitReadable(choices.fd(), std::chrono::steady_clock::now() + 2s) &&
+                choices.next() == Choice::Cancel);
 }
 
 TEST(DesktopWarning, AsRootTheBusSeesTheUserNotRoot) {
