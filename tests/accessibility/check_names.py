@@ -6,12 +6,12 @@ import re, subprocess, sys, time
 import pyatspi
 from gi.repository import Atspi
 
+failures = []
 launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
 # The program ends when its standard input closes, also when this script dies.
 app_process = subprocess.Popen([sys.argv[1]], stdin=subprocess.PIPE)
 try:
     Atspi.set_timeout(5000, 10000)  # milliseconds, for every call on the bus
-    failures = []
 
     def wait_for(what, find, seconds=15):
         end = time.monotonic() + seconds
@@ -20,7 +20,8 @@ try:
             if found:
                 return found
             time.sleep(0.2)
-        sys.exit(f"FAIL: no {what} within {seconds} s")
+        failures.append(f"no {what} within {seconds} s")
+        sys.exit(1)
 
     def walk(node):
         yield node
@@ -130,6 +131,6 @@ finally:
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
-for failure in failures:
-    print("FAIL:", failure)
+    for failure in failures:
+        print("FAIL:", failure)
 sys.exit(1 if failures else 0)
