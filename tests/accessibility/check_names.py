@@ -1,16 +1,29 @@
 """Reads Zarn's windows through AT-SPI as a screen reader does, along the main path, and checks
 that every focusable control has a name that holds its visible text (the offset boxes: their
 unit). Drives the program only by role and name. Prints a table of what it read."""
-import re, subprocess, sys, time
+import os, re, subprocess, sys, time
 
 import pyatspi
 from gi.repository import Atspi
 
 failures = []
-launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
-# The program ends when its standard input closes, also when this script dies.
-app_process = subprocess.Popen([sys.argv[1]], stdin=subprocess.PIPE)
+processes = []  # each ended in turn, the last started first
+
+
+def start(command, **options):
+    processes.append(subprocess.Popen(command, **options))
+    return processes[-1]
+
+
 try:
+    # Xvfb picks a free display itself and writes its number once it takes connections; it must
+    # not reset when the bus launcher, its first client, leaves.
+    xvfb = start(["Xvfb", "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                  "1280x1024x24"], stdout=subprocess.PIPE)
+    os.environ["DISPLAY"] = ":" + xvfb.stdout.readline().decode().strip()
+    start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    # The program ends when its standard input closes, also when this script dies.
+    app_process = start([sys.argv[1]], stdin=subprocess.PIPE)
     Atspi.set_timeout(5000, 10000)  # milliseconds, for every call on the bus
 
     def wait_for(what, find, seconds=15):
@@ -123,9 +136,8 @@ try:
     press(main, pyatspi.ROLE_PUSH_BUTTON, "End Task")
     alert("The Task was cancelled")
 finally:
-    app_process.stdin.close()
-    launcher.terminate()
-    for process in (app_process, launcher):
+    for process in reversed(processes):
+        process.stdin.close() if process.stdin else process.terminate()
         try:
             process.wait(timeout=10)
         except subprocess.TimeoutExpired:
