@@ -95,14 +95,14 @@ try:
             if not any(text in name for name in names):
                 failures.append(f"{title}: no name holds the visible {text!r}")
 
-    def alert(title, then_press="OK"):
+    def alert(title):
         top = wait_for(f"alert {title!r}", lambda: window(title, kind=pyatspi.ROLE_ALERT))
         report(title, top)
-        press(top, pyatspi.ROLE_PUSH_BUTTON, then_press)
+        press(top, pyatspi.ROLE_PUSH_BUTTON, "OK")
         wait_for(f"{title!r} closed", lambda: not window(title, kind=pyatspi.ROLE_ALERT))
 
-    def type_into(top, role, name, text):
-        field = wait_for(f"{role} {name!r}", lambda: control(top, role, name))
+    def type_password(top, text):
+        field = control(top, pyatspi.ROLE_PASSWORD_TEXT, "Administrator password")
         field.queryEditableText().setTextContents(text)
 
     main = wait_for("main window", lambda: window("Date and time"))
@@ -119,20 +119,20 @@ try:
     later = re.sub(r"\b20\d\d\b", lambda year: str(int(year[0]) + 4),
                    picker.queryText().getText(0, -1))
     picker.queryEditableText().setTextContents(later)
-    type_into(main, pyatspi.ROLE_PASSWORD_TEXT, "Administrator password", "wrong")
+    type_password(main, "wrong")
     press(main, pyatspi.ROLE_PUSH_BUTTON, "Schedule Task")
     alert("NOT started")
-    type_into(main, pyatspi.ROLE_PASSWORD_TEXT, "Administrator password", "secret")
+    type_password(main, "secret")
     press(main, pyatspi.ROLE_PUSH_BUTTON, "Schedule Task")
     alert("Scheduling is complete")
     # Quitting launched Zarn afresh; it finds the task waiting.
     alert("Task already scheduled")
     main = wait_for("End Task", lambda: window("End Task", pyatspi.ROLE_PUSH_BUTTON))
     report("main window, task waiting", main, ["End Task", "Shut down at", "Ending a task"])
-    type_into(main, pyatspi.ROLE_PASSWORD_TEXT, "Administrator password", "wrong")
+    type_password(main, "wrong")
     press(main, pyatspi.ROLE_PUSH_BUTTON, "End Task")
     alert("Task NOT cancelled")
-    type_into(main, pyatspi.ROLE_PASSWORD_TEXT, "Administrator password", "secret")
+    type_password(main, "secret")
     press(main, pyatspi.ROLE_PUSH_BUTTON, "End Task")
     alert("The Task was cancelled")
 finally:
