@@ -501,7 +501,7 @@ TEST_F(EndTask, ShowsTheWaitingTaskUntilItIsCancelled) {
     const QLabel* line = form.scheduledTaskField;
     ASSERT_TRUE(line->isVisible());
     EXPECT_TRUE(line->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
-    EXPECT_FALSE(line->accessibleName().isEmpty());
+    EXPECT_FALSE(line->accessibleDescription().isEmpty());
     const QString prefix = "Restart at " + zarn::confirmationDate(deadline) + " — in ";
     ASSERT_TRUE(line->text().startsWith(prefix)) << line->text().toStdString();
     const QStringList left = line->text().mid(prefix.size()).split(' ');
