@@ -20,40 +20,20 @@
         <translation>Was Zarn tut</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>Version</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>Die Version von Zarn</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>Unterstützte Systeme</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>Die Systeme, auf denen Zarn läuft</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>Architektur</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>Die Prozessoren, auf denen Zarn läuft</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>Kontakt</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>Die Adresse für Zuschriften</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>Copyright</translation>
     </message>
     <message>
         <source>The copyright notice</source>

@@ -20,40 +20,20 @@
         <translation>Qué hace Zarn</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>Versión</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>La versión de Zarn</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>Sistemas compatibles</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>Los sistemas en los que funciona Zarn</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>Arquitectura</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>Los procesadores en los que funciona Zarn</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>Contacto</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>La dirección a la que escribir</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>Copyright</translation>
     </message>
     <message>
         <source>The copyright notice</source>

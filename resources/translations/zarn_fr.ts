@@ -20,40 +20,20 @@
         <translation>Ce que fait Zarn</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>Version</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>La version de Zarn</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>Systèmes pris en charge</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>Les systèmes sur lesquels Zarn fonctionne</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>Architecture</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>Les processeurs sur lesquels Zarn fonctionne</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>Contact</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>L’adresse à laquelle écrire</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>Copyright</translation>
     </message>
     <message>
         <source>The copyright notice</source>

@@ -20,40 +20,20 @@
         <translation>Cosa fa Zarn</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>Versione</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>La versione di Zarn</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>Sistemi supportati</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>I sistemi su cui funziona Zarn</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>Architettura</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>I processori su cui funziona Zarn</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>Contatto</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>L’indirizzo a cui scrivere</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>Copyright</translation>
     </message>
     <message>
         <source>The copyright notice</source>

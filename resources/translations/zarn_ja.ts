@@ -20,40 +20,20 @@
         <translation>Zarn の機能</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>バージョン</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>Zarn のバージョン</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>対応システム</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>Zarn が動作するシステム</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>アーキテクチャ</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>Zarn が動作するプロセッサ</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>連絡先</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>問い合わせ先のアドレス</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>著作権</translation>
     </message>
     <message>
         <source>The copyright notice</source>

@@ -20,40 +20,20 @@
         <translation>Co robi Zarn</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>Wersja</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>Wersja programu Zarn</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>Obsługiwane systemy</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>Systemy, na których działa Zarn</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>Architektura</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>Procesory, na których działa Zarn</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>Kontakt</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>Adres do korespondencji</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>Prawa autorskie</translation>
     </message>
     <message>
         <source>The copyright notice</source>

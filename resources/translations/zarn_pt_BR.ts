@@ -20,40 +20,20 @@
         <translation>O que o Zarn faz</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>Versão</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>A versão do Zarn</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>Sistemas compatíveis</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>Os sistemas em que o Zarn funciona</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>Arquitetura</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>Os processadores em que o Zarn funciona</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>Contato</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>O endereço para contato</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>Copyright</translation>
     </message>
     <message>
         <source>The copyright notice</source>

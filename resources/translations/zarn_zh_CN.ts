@@ -20,40 +20,20 @@
         <translation>Zarn 的用途</translation>
     </message>
     <message>
-        <source>Version</source>
-        <translation>版本</translation>
-    </message>
-    <message>
         <source>The version of Zarn</source>
         <translation>Zarn 的版本</translation>
-    </message>
-    <message>
-        <source>Supported systems</source>
-        <translation>支持的系统</translation>
     </message>
     <message>
         <source>The systems Zarn runs on</source>
         <translation>Zarn 可运行的系统</translation>
     </message>
     <message>
-        <source>Architecture</source>
-        <translation>架构</translation>
-    </message>
-    <message>
         <source>The processors Zarn runs on</source>
         <translation>Zarn 可运行的处理器</translation>
     </message>
     <message>
-        <source>Contact</source>
-        <translation>联系方式</translation>
-    </message>
-    <message>
         <source>The address to write to</source>
         <translation>联系地址</translation>
-    </message>
-    <message>
-        <source>Copyright</source>
-        <translation>版权</translation>
     </message>
     <message>
         <source>The copyright notice</source>
