@@ -683,7 +683,6 @@ def postpone(g):
     off = g.event("SHUTDOWN", later + SLACK + 30, since)
     if not within(off, later):
         raise Failure(f"powered off {at(off, deadline)}, status {g.status()}")
-    unlisten(g)
     return f"warned {at(warning.time, deadline)}, dunst offered {' / '.join(offered)}; " \
            f"Postpone: {told}; at T: running; warned " + \
         ", ".join(at(c.time, deadline) for c in calls if c.keys) + f"; off {at(off, deadline)}"
