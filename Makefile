@@ -81,12 +81,16 @@ package: deps
 test-package: package
 	tests/install/lintian.sh "$$(ls -t $(PKG_DIR)/zarn_*.deb | head -n 1)"
 
-# The benchmark: a release build of zarn-bench, then its table of medians.
+# The benchmark: a release build of zarn-bench, then its table of medians; then the start-up of
+# the release zarn beside a bare Qt window on an Xvfb of its own. STARTUP_BENCH_ARGS adds programs
+# to that table as label=path (another build of zarn, say), or sets --rounds N.
+STARTUP_BENCH_ARGS ?=
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZARN_BUILD_TESTS=OFF \
 	      -DZARN_BUILD_BENCH=ON -DZARN_WERROR=ON $(CMAKE_FLAGS)
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target zarn-bench
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target zarn-bench zarn-startup-bench
 	$(BENCH_DIR)/bin/zarn-bench
+	$(BENCH_DIR)/bin/zarn-startup-bench $(STARTUP_BENCH_ARGS)
 
 # The real system: the package installed in Debian 12 guests under qemu that really power off,
 # restart and sleep at their minute (tests/system/run.py). It never acts on this machine.
