@@ -65,12 +65,14 @@ BENCH_DIR    ?= build-bench
 .PHONY: package bench test-system
 
 # Compiled with Debian's hardening flags, as dpkg-buildpackage would: fortified C library calls,
-# a stack protector, and relocations bound at start, which matters most for the root helper.
+# a stack protector, and relocations bound at start, which matters most for the root helper. The
+# version check's module is linked with the same flags as the programs.
 package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 package: deps
 	cmake -S . -B $(PKG_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
 	      -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
 	      -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	      -DCMAKE_MODULE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
 	      -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF -DZARN_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(PKG_DIR) -j $(JOBS)
 	umask 022 && cd $(PKG_DIR) && cpack -G DEB
