@@ -65,12 +65,14 @@ BENCH_DIR    ?= build-bench
 .PHONY: package bench test-system
 
 # Compiled with Debian's hardening flags, as dpkg-buildpackage would: fortified C library calls,
-# a stack protector, and relocations bound at start, which matters most for the root helper.
+# a stack protector, and relocations bound at start, which matters most for the root helper. The
+# version check's module is linked with the same flags as the programs.
 package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
 package: deps
 	cmake -S . -B $(PKG_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
 	      -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
 	      -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	      -DCMAKE_MODULE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
 	      -DZARN_BUILD_TESTS=OFF -DZARN_BUILD_BENCH=OFF -DZARN_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(PKG_DIR) -j $(JOBS)
 	umask 022 && cd $(PKG_DIR) && cpack -G DEB
@@ -81,12 +83,16 @@ package: deps
 test-package: package
 	tests/install/lintian.sh "$$(ls -t $(PKG_DIR)/zarn_*.deb | head -n 1)"
 
-# The benchmark: a release build of zarn-bench, then its table of medians.
+# The benchmark: a release build of zarn-bench, then its table of medians; then the start-up of
+# the release zarn beside a bare Qt window on an Xvfb of its own. STARTUP_BENCH_ARGS adds programs
+# to that table as label=path (another build of zarn, say), or sets --rounds N.
+STARTUP_BENCH_ARGS ?=
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZARN_BUILD_TESTS=OFF \
 	      -DZARN_BUILD_BENCH=ON -DZARN_WERROR=ON $(CMAKE_FLAGS)
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target zarn-bench
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target zarn-bench zarn-startup-bench
 	$(BENCH_DIR)/bin/zarn-bench
+	$(BENCH_DIR)/bin/zarn-startup-bench $(STARTUP_BENCH_ARGS)
 
 # The real system: the package installed in Debian 12 guests under qemu that really power off,
 # restart and sleep at their minute (tests/system/run.py). It never acts on this machine.

@@ -2,13 +2,12 @@
 
 #include "alerts/Alerts.h"
 #include "app/BusyCursor.h"
+#include "app/web/WebRead.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QLibrary>
 #include <QStringDecoder>
 #include <QThread>
 #include <QTimer>
@@ -29,66 +28,24 @@ struct VersionCheck {
     Q_DECLARE_TR_FUNCTIONS(VersionCheck)
 };
 
-// What a read came to; `ok` only for a 2xx answer within the limits, in time.
-struct Outcome {
-    bool ok = false;
-    QByteArray body;
-};
-
-// Reads `target` with a network manager of the calling thread, giving up after `timeoutMs`.
-Outcome fetchHere(const QUrl& target, int timeoutMs) {
-    QNetworkAccessManager manager;
-    QNetworkRequest request(target);
-    // Redirects are followed, but never from https to http: a version file fetched securely
-    // must not come from a plain connection. Set here, not left to Qt's default.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-
-    bool failed = false;
-    QEventLoop loop;
-    auto giveUp = [&] {
-        failed = true;
-        reply->abort();
-    };
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    // The announced length stops a large body before it is read, the running count one sent
-    // without a length (or with a false one) as soon as it passes the limit.
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
-        // The body of a redirect that is being followed is never read.
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if ((status < 300 || status > 399) && length.isValid() &&
-            length.toLongLong() > maxBodyBytes) {
-            giveUp();
+// The web-reading module, loaded on the first read and never unloaded: a read that outlived its
+// caller's limit still runs in it. Looked for beside the program (the build tree), then in the
+// library directory beside its bin/ (a staged or relocated install), then where it was installed.
+web::ReadFunction webReader() {
+    static const web::ReadFunction reader = []() -> web::ReadFunction {
+        const QString dir = QCoreApplication::applicationDirPath();
+        const QString name = QString::fromLatin1(web::moduleFileName);
+        for (const QString& path : {dir + QLatin1Char('/') + name,
+                                    dir + QStringLiteral("/../" ZARN_WEB_MODULE_LIBDIR "/") + name,
+                                    QStringLiteral(ZARN_WEB_MODULE_INSTALLED_DIR "/") + name}) {
+            QLibrary module(path);
+            if (module.load()) {
+                return reinterpret_cast<web::ReadFunction>(module.resolve(web::readSymbol));
+            }
         }
-    });
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        if (reply->bytesAvailable() > maxBodyBytes) {
-            giveUp();
-        }
-    });
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, giveUp);
-    if (!reply->isFinished()) {
-        deadline.start(timeoutMs);
-        loop.exec();
-    }
-    if (failed || reply->error() != QNetworkReply::NoError) {
-        return {};
-    }
-    // An error page is not a version file; Qt reports only some statuses as errors.
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299) {
-        return {};
-    }
-    QByteArray body = reply->readAll();
-    if (body.size() > maxBodyBytes) {
-        return {};
-    }
-    return {true, std::move(body)};
+        return nullptr;
+    }();
+    return reader;
 }
 
 // Reads that outlived their caller's limit. Each ends a few seconds later at most; those still
@@ -114,14 +71,19 @@ std::optional<QString> fetchURLString(const QString& url, int timeoutMs) {
         return std::nullopt;
     }
     const int limit = std::max(timeoutMs, 0);
+    // Without the module nothing can be read: the check then fails as with no network.
+    const web::ReadFunction read = webReader();
+    if (read == nullptr) {
+        return std::nullopt;
+    }
 
     // The read runs on a thread of its own, and this one only waits for it. Qt's network thread
     // can be busy for seconds with a flood of headers, and a network manager that is destroyed
     // waits up to five seconds for it: here that would break the time limit and keep the windows
     // from painting. Past the limit the read is left to end by itself.
-    auto outcome = std::make_shared<Outcome>();
-    QThread* worker =
-        QThread::create([target, limit, outcome] { *outcome = fetchHere(target, limit); });
+    auto outcome = std::make_shared<web::Outcome>();
+    QThread* worker = QThread::create(
+        [read, target, limit, outcome] { read(&target, limit, maxBodyBytes, outcome.get()); });
     bool finished = false;
     QEventLoop loop;
     QObject::connect(worker, &QThread::finished, &loop, [&] {

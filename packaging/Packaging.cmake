@@ -54,7 +54,8 @@ if(ZARN_BUILD_TESTS)
            COMMAND ${PROJECT_SOURCE_DIR}/tests/install/check-install.sh ${CMAKE_COMMAND}
                    ${PROJECT_BINARY_DIR} $<TARGET_FILE:zarn-install-probe>
                    ${CMAKE_INSTALL_FULL_LIBEXECDIR}/zarn/zarn-shutdown
-                   ${PROJECT_VERSION} ${ZARN_RELEASE_DATE})
+                   ${PROJECT_VERSION} ${ZARN_RELEASE_DATE}
+                   ${CMAKE_INSTALL_LIBDIR}/zarn/$<TARGET_FILE_NAME:zarn_web>)
   set_tests_properties(install_layout PROPERTIES TIMEOUT 120)
   add_test(NAME command_lines
            COMMAND ${PROJECT_SOURCE_DIR}/tests/install/command-lines.sh $<TARGET_FILE:zarn>

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # check-install.sh <cmake> <build-dir> <install-probe> <installed-helper-path> <version> <date>
+#                  <web-module>
 #
 # Stages `cmake --install` of <build-dir> into a temporary DESTDIR and checks that it lays out
 # exactly the program, the helper and the desktop files; that the desktop entry and the metainfo
 # validate without a single remark, the metainfo's release entry being <version> of <date>; and
 # that a program installed in bin/ resolves the helper installed beside it, and the compiled-in
-# path when it runs anywhere else.
+# path when it runs anywhere else; that the program does not link the network library, which only
+# <web-module> (its path under the prefix) loads.
 set -euo pipefail
 
 cmake=$1
@@ -14,6 +16,7 @@ probe=$3
 installed_helper=$4
 version=$5
 release_date=$6
+web_module=$7
 prefix=/usr/local
 
 failures=0
@@ -36,6 +39,7 @@ fi
 expected=$(printf '%s\n' \
   "$prefix/bin/zarn" \
   "$prefix/libexec/zarn/zarn-shutdown" \
+  "$prefix/$web_module" \
   "$prefix/share/applications/zarn.desktop" \
   "$prefix/share/icons/hicolor/scalable/apps/zarn.svg" \
   "$prefix/share/metainfo/zarn.metainfo.xml" \
@@ -56,6 +60,15 @@ for program in bin/zarn libexec/zarn/zarn-shutdown; do
     [ "$mode" = 755 ] || fail "$program has mode $mode, not 755"
   fi
 done
+
+# The network stack loads with the version check's module only, never at the program's start.
+needed() { readelf -d "$1" 2>/dev/null | grep -o 'Shared library: \[[^]]*\]'; }
+if [ -e "$stage$prefix/bin/zarn" ] && [ -e "$stage$prefix/$web_module" ]; then
+  needed "$stage$prefix/bin/zarn" | grep -q Qt6Network && fail "bin/zarn links libQt6Network"
+  needed "$stage$prefix/$web_module" | grep -q Qt6Network || fail "$web_module lacks libQt6Network"
+  mode=$(stat -c %a "$stage$prefix/$web_module")
+  [ "$mode" = 644 ] || fail "$web_module has mode $mode, not 644"
+fi
 
 desktop=$stage$prefix/share/applications/zarn.desktop
 if command -v desktop-file-validate >/dev/null 2>&1; then
