@@ -386,7 +386,9 @@ def listen_dunst(g):
     """dunst, installed and not running, as alice's notification server: her bus starts it on the
     first notification. busctl monitor records the Notify calls."""
     desktop(g)
-    g.run(f"pkill -x fake-notifier; pkill -u alice -x dunst; rm -f {CALLS} {MONITOR}*; "
+    g.run(f"pkill -x fake-notifier; {ALICE} systemctl --user stop dunst; pkill -u alice -x dunst; "
+          f"for i in $(seq 50); do pgrep -u alice -x dunst >/dev/null || break; sleep 0.1; done; "
+          f"rm -f {CALLS} {MONITOR}*; "
           f"{ALICE} setsid -f busctl --user monitor --json=short --match 'type=method_call,"
           f"interface=org.freedesktop.Notifications,member=Notify' >{MONITOR} 2>{MONITOR}.ready "
           f"</dev/null; for i in $(seq 100); do [ -s {MONITOR}.ready ] && exit 0; sleep 0.1; "
