@@ -360,6 +360,7 @@ Call = collections.namedtuple("Call", "time summary body keys")
 
 def listen(g, *options):
     """Starts the stand-in on alice's session bus; --invoke KEY "clicks" that action once."""
+    unlisten(g)
     g.run(f"for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done; "
           f"rm -f {CALLS} {CALLS}.ready; runuser -u alice -- env "
           f"DBUS_SESSION_BUS_ADDRESS={ALICE_BUS} setsid -f fake-notifier {CALLS} --times "
@@ -369,7 +370,11 @@ def listen(g, *options):
 
 
 def unlisten(g):
-    g.run("pkill -x fake-notifier; pkill -u alice -x busctl; pkill -u alice -x dunst; true")
+    """Ends every notification server of alice's and the recorder; dunst may run since a notice
+    started it."""
+    g.run(f"pkill -x fake-notifier; pkill -u alice -x busctl; {ALICE} systemctl --user stop dunst; "
+          f"pkill -u alice -x dunst; for i in $(seq 50); do pgrep -u alice -x 'dunst|fake-notifier' "
+          f">/dev/null || exit 0; sleep 0.1; done; echo a notification server stays; exit 1")
 
 
 def desktop(g):
@@ -386,9 +391,8 @@ def listen_dunst(g):
     """dunst, installed and not running, as alice's notification server: her bus starts it on the
     first notification. busctl monitor records the Notify calls."""
     desktop(g)
-    g.run(f"pkill -x fake-notifier; {ALICE} systemctl --user stop dunst; pkill -u alice -x dunst; "
-          f"for i in $(seq 50); do pgrep -u alice -x dunst >/dev/null || break; sleep 0.1; done; "
-          f"rm -f {CALLS} {MONITOR}*; "
+    unlisten(g)
+    g.run(f"rm -f {CALLS} {MONITOR}*; "
           f"{ALICE} setsid -f busctl --user monitor --json=short --match 'type=method_call,"
           f"interface=org.freedesktop.Notifications,member=Notify' >{MONITOR} 2>{MONITOR}.ready "
           f"</dev/null; for i in $(seq 100); do [ -s {MONITOR}.ready ] && exit 0; sleep 0.1; "
@@ -471,8 +475,12 @@ def cancel(g):
 def end_task(g, pid):
     """End Task's command with the right password ends the task: nothing happens at T."""
     g.as_alice(f"{SUDO} {HELPER} -c {pid}", PASSWORD)
-    if g.task_pid():
-        raise Failure(f"the right password left pid {g.task_pid()}")
+    # The record goes at once; the process still tells the user, which may start a server first.
+    shown = g.run(f"runuser -u alice -- {HELPER} --show", check=False)[1]
+    g.run(f"for i in $(seq 400); do kill -0 {pid} 2>/dev/null || exit 0; sleep 0.1; done; exit 1",
+          check=False)
+    if shown or g.task_pid():
+        raise Failure(f"the right password left --show {shown!r}, pid {g.task_pid() or 'none'}")
     g.sleep_until(g.deadline + SLACK)
     if g.status() != "running" or g.event("SHUTDOWN", 0) is not None:
         raise Failure(f"the guest at T+{SLACK} s: {g.status()}")
