@@ -350,6 +350,7 @@ def install(g):
           "umount /mnt/package; mkdir -p ~alice/.config/dunst; printf '[global]\\n"
           "    dmenu = /usr/local/bin/zarn-dunst-pick\\n' >~alice/.config/dunst/dunstrc; "
           "chown -R alice: ~alice/.config", timeout=300)
+    desktop(g)
     return "installed"
 
 
@@ -373,27 +374,32 @@ def unlisten(g):
     """Ends every notification server of alice's and the recorder; dunst may run since a notice
     started it."""
     g.run(f"pkill -x fake-notifier; pkill -u alice -x busctl; {ALICE} systemctl --user stop dunst; "
-          f"pkill -u alice -x dunst; for i in $(seq 50); do pgrep -u alice -x 'dunst|fake-notifier' "
+          f"pkill -u alice -x dunst; rm -f {CALLS} {MONITOR}*; for i in $(seq 50); do "
+          f"pgrep -u alice -x 'dunst|fake-notifier' "
           f">/dev/null || exit 0; sleep 0.1; done; echo a notification server stays; exit 1")
 
 
 def desktop(g):
-    """alice's display :1, a service of her user manager, in the environment that her manager and
-    her bus give the services they start: a server started on demand shows on it."""
-    g.run(f"for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done; "
-          f"{ALICE} sh -c 'systemctl --user -q is-active zarn-display || systemd-run --user -q "
-          f"--unit zarn-display Xvfb :1 -nolisten tcp; dbus-update-activation-environment "
-          f"--systemd DISPLAY=:1'; for i in $(seq 100); do [ -e /tmp/.X11-unix/X1 ] && exit 0; "
-          f"sleep 0.1; done; echo no display; exit 1")
+    """alice's desktop from now on, in every boot: her display :1, a service of her user manager,
+    and DISPLAY in the environment that her manager and her bus give what they start, so that the
+    notification server that her bus starts on demand shows on it, as on a light desktop."""
+    g.run(f"""set -e; cd ~alice/.config; mkdir -p environment.d systemd/user/default.target.wants
+echo DISPLAY=:1 >environment.d/display.conf
+printf '[Service]\\nExecStart=/usr/bin/Xvfb :1 -nolisten tcp\\n[Install]\\nWantedBy=default.target\\n' \\
+    >systemd/user/zarn-display.service
+ln -sf ../zarn-display.service systemd/user/default.target.wants/
+chown -R alice: ~alice/.config
+for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done
+{ALICE} sh -c 'systemctl --user daemon-reload && systemctl --user start zarn-display &&
+    dbus-update-activation-environment --systemd DISPLAY=:1'
+for i in $(seq 100); do [ -e /tmp/.X11-unix/X1 ] && exit 0; sleep 0.1; done; echo no display; exit 1""")
 
 
 def listen_dunst(g):
     """dunst, installed and not running, as alice's notification server: her bus starts it on the
     first notification. busctl monitor records the Notify calls."""
-    desktop(g)
     unlisten(g)
-    g.run(f"rm -f {CALLS} {MONITOR}*; "
-          f"{ALICE} setsid -f busctl --user monitor --json=short --match 'type=method_call,"
+    g.run(f"{ALICE} setsid -f busctl --user monitor --json=short --match 'type=method_call,"
           f"interface=org.freedesktop.Notifications,member=Notify' >{MONITOR} 2>{MONITOR}.ready "
           f"</dev/null; for i in $(seq 100); do [ -s {MONITOR}.ready ] && exit 0; sleep 0.1; "
           f"done; echo busctl monitor did not start; exit 1")
@@ -622,7 +628,6 @@ def user_way(g):
     """The installed Zarn, as a screen reader user drives it through the accessibility bus, in
     English and in German: a restart scheduled and read back, End Task refused with a wrong
     password and done with the right one; nothing happens at T."""
-    desktop(g)
     since, rows, deadlines = time.time(), [], []
     for language, lang in (("en", "C.UTF-8"), ("de", "de_DE.UTF-8")):
         command = f"DISPLAY=:1 LANG={lang} timeout 240 zarn-user-way {language} " + \
