@@ -478,13 +478,20 @@ def cancel(g):
     return result
 
 
-def end_task(g, pid):
-    """End Task's command with the right password ends the task: nothing happens at T."""
+def cancel_task(g, pid):
+    """End Task's command with the right password; what --show printed right after it. Returns
+    once the process has ended: the record goes at once, but the process still tells the user,
+    which may start a server first, so a scenario that then ends the servers ends them all."""
     g.as_alice(f"{SUDO} {HELPER} -c {pid}", PASSWORD)
-    # The record goes at once; the process still tells the user, which may start a server first.
     shown = g.run(f"runuser -u alice -- {HELPER} --show", check=False)[1]
     g.run(f"for i in $(seq 400); do kill -0 {pid} 2>/dev/null || exit 0; sleep 0.1; done; exit 1",
           check=False)
+    return shown
+
+
+def end_task(g, pid):
+    """End Task's command with the right password ends the task: nothing happens at T."""
+    shown = cancel_task(g, pid)
     if shown or g.task_pid():
         raise Failure(f"the right password left --show {shown!r}, pid {g.task_pid() or 'none'}")
     g.sleep_until(g.deadline + SLACK)
@@ -618,7 +625,7 @@ def server_started_on_demand(g):
         raise Failure(f"dunst before: {before or 'none'}, after: {dunst or 'none'}, showing "
                       f"{showing!r}; Notify calls: {shown(notify_calls(g), deadline)}; "
                       f"journal:\n{g.journal()}")
-    g.as_alice(f"{SUDO} {HELPER} -c {g.task_pid()}", PASSWORD)
+    cancel_task(g, g.task_pid())
     unlisten(g)
     return f"not running before; warned {at(warning.time, deadline)}: dunst started on " \
            f"demand (pid {dunst}) and showed it"
@@ -832,26 +839,30 @@ def title_of(scenario):
 
 
 def run_scenarios(g, scenarios, results):
+    def record(title, ok, text):
+        results.append((title, ok, text))
+        print(f"test-system: guest {g.name}: {title}: {'PASS' if ok else 'FAIL'}", flush=True)
+
     broken = None
     try:
         g.boot()
     except Exception as error:  # noqa: BLE001 - one row for the guest, none for its scenarios
-        results.append((f"guest {g.name} start", False, f"{error}\n  not run: " +
-                        ", ".join(map(title_of, scenarios))))
+        record(f"guest {g.name} start", False, f"{error}\n  not run: " +
+               ", ".join(map(title_of, scenarios)))
         return
     for scenario in scenarios:
         title = title_of(scenario)
         if broken:
-            results.append((title, False, "not run: " + broken))
+            record(title, False, "not run: " + broken)
             continue
         try:
             if any(e == "SHUTDOWN" for e, _ in g.events):  # the last scenario powered it off
                 g.qemu.wait(30)
                 g.boot()
-            results.append((title, True, scenario(g)))
+            record(title, True, scenario(g))
         except Exception as error:  # noqa: BLE001
             status = g.status()
-            results.append((title, False, f"{error}\n  QMP status: {status}"))
+            record(title, False, f"{error}\n  QMP status: {status}")
             if scenario is install:
                 broken = "the package did not install"
                 continue
@@ -859,8 +870,9 @@ def run_scenarios(g, scenarios, results):
                 if status != "running":  # powered off or stuck asleep: the next one starts afresh
                     g.stop()
                     g.boot()
+                # A guest slowed by the failure's leftovers may take a while to answer.
                 g.run("pkill -x zarn-shutdown; pkill -x zarn; pkill -x fake-notifier; true",
-                      timeout=10)
+                      timeout=60)
             except Exception as cleanup:  # noqa: BLE001
                 broken = f"{title} left the guest {status}, and then: {cleanup}"
 
@@ -901,21 +913,25 @@ def main():
         for t in threads:
             t.join()
         rows = [r for name in results for r in results[name]]
+        failed = [(title, text) for title, ok, text in rows if not ok]
+        # What a failure saw (journals, consoles) comes first and the table last, so that the
+        # end of the log, which is often all that is kept, names every scenario's result.
+        for title, text in failed:
+            print(f"\n--- {title}: what it saw\n{text}")
+        for name in results if failed else ():
+            console = workdir / f"{name}.console"
+            if console.exists():
+                print(f"\n--- guest {name}: end of its console\n" + "".join(
+                    console.read_text(errors="replace").splitlines(True)[-15:]))
         print(f"\naccelerator: {accel} ({why})")
         print(f"{'scenario':24} {'result':6} measured against the deadline T")
         for title, ok, text in rows:
-            print(f"{title:24} {'PASS' if ok else 'FAIL':6} {text}")
-        print(f"test-system: {sum(ok for _, ok, _ in rows)}/{len(rows)} passed in "
+            first = (text.splitlines() or [""])[0][:200]
+            print(f"{title:24} {'PASS' if ok else 'FAIL':6} {text if ok else first + ' (more above)'}")
+        print(f"test-system: {len(rows) - len(failed)}/{len(rows)} passed in "
               f"{time.time() - started:.0f} s" + (f"; skipped: {' '.join(sorted(skipped))}"
                                                    if skipped and not wanted else ""))
-        if not all(ok for _, ok, _ in rows):
-            for name in results:
-                console = workdir / f"{name}.console"
-                if console.exists():
-                    print(f"\n--- guest {name}: end of its console\n" + "".join(
-                        console.read_text(errors="replace").splitlines(True)[-15:]))
-            return 1
-        return 0
+        return 1 if failed else 0
     finally:
         shutil.rmtree(workdir, ignore_errors=True)
 
