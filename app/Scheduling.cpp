@@ -53,7 +53,7 @@ void runWithPassword(const std::string& commandLine, const QString& password) {
 } // namespace
 
 AppDelegate::FoundTask AppDelegate::findScheduledTask() const {
-    ProbeResult probed = probeScheduledTask(environment_.commands.probe);
+    ProbeResult probed = probeScheduledTask(environment_.commands);
     if (probed.pid == 0) {
         return {};
     }
@@ -67,10 +67,10 @@ std::int64_t AppDelegate::waitForTaskToEnd(std::int64_t pid) const {
     // leaves it running, and that answer takes this long.
     constexpr auto patience = std::chrono::seconds(2);
     const auto until = std::chrono::steady_clock::now() + patience;
-    std::int64_t found = findScheduledTaskPid(environment_.commands.probe);
+    std::int64_t found = probeScheduledTask(environment_.commands).pid;
     while (pid > 0 && found == pid && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        found = findScheduledTaskPid(environment_.commands.probe);
+        found = probeScheduledTask(environment_.commands).pid;
     }
     return found;
 }
@@ -268,7 +268,7 @@ void AppDelegate::startaTask() {
 
 void AppDelegate::endaTask() {
     const BusyCursor busy;
-    const std::int64_t pid = findScheduledTaskPid(environment_.commands.probe);
+    const std::int64_t pid = probeScheduledTask(environment_.commands).pid;
     // Only a real process id goes to kill: 0 or a negative number would signal whole process
     // groups, and as root -1 would signal every process.
     if (pid > 0) {

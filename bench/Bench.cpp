@@ -1,5 +1,6 @@
-// zarn-bench: the median over repeated runs of the scheduled-task probe, the date operations
-// that scheduling uses, and the application's start-up on the offscreen platform.
+// zarn-bench: the median over repeated runs of the scheduled-task probe (the helper's --show, and
+// the form's own read of its folder), the date operations that scheduling uses, and the
+// application's start-up on the offscreen platform.
 //
 // `zarn-bench --startup-child <fd>` is the child of the process start-up benchmark: it starts
 // the application, writes one byte to <fd> once the form is shown and the probe is done, and
@@ -61,6 +62,13 @@ void probe(benchmark::State& state) {
     const std::string& command = benchCommands().probe;
     for (auto _ : state) {
         benchmark::DoNotOptimize(zarn::findScheduledTaskPid(command));
+    }
+}
+
+// The form's probe: the helper's task folder read in process, under the checks of --show.
+void probeInProcess(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(zarn::probeScheduledTask(benchCommands()).pid);
     }
 }
 
@@ -308,6 +316,8 @@ void registerAll() {
     common(benchmark::RegisterBenchmark("probe/findScheduledTaskPid (zarn-shutdown --show)", probe)
                ->UseRealTime()
                ->Iterations(20));
+    common(benchmark::RegisterBenchmark("probe/in process (the task folder read)", probeInProcess)
+               ->MinTime(0.1));
     common(benchmark::RegisterBenchmark("probe/scheduledTaskFromProbe (record line, parsed)",
                                         readTaskBack)
                ->MinTime(0.1));

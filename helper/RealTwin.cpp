@@ -2,12 +2,13 @@
 
 #include "helper/Actions.h"
 #include "helper/WaitingProcess.h"
+#include "task/TaskRecord.h"
 
 namespace zarn::helper {
 
 const Twin& twin() {
     static const Twin real{
-        .folderParent = "/run",
+        .folderParent = task::taskFolderParent,
         .trustedOwners = {0},
         .forRoot = true,
         .localeDir = ZARN_LOCALE_DIR,

@@ -1,6 +1,7 @@
 #include "shell/SystemCommands.h"
 
 #include "shell/Shell.h"
+#include "task/TaskRecord.h"
 
 #include <filesystem>
 #include <system_error>
@@ -22,13 +23,36 @@ bool isExecutableFile(const std::filesystem::path& path) {
 } // namespace
 
 SystemCommands SystemCommands::forMacOS() {
-    return {"ps ax -o pid,command -c | grep shutdown", sudoPrefix, "/sbin/shutdown",
-            "kill -sigterm"};
+    return {.probe = "ps ax -o pid,command -c | grep shutdown",
+            .sudo = sudoPrefix,
+            .shutdownProgram = "/sbin/shutdown",
+            .kill = "kill -sigterm",
+            .taskFolder = std::nullopt};
 }
 
 SystemCommands SystemCommands::forLinux(const std::string& helperPath) {
     const std::string helper = shellQuote(helperPath);
-    return {helper + " --show", sudoPrefix, helper, helper + " -c"};
+    // The helper names its folder, as the kernel names its process, after the file it runs from.
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::canonical(helperPath, error);
+    const std::string name = (error ? std::filesystem::path(helperPath) : file).filename().string();
+    return {.probe = helper + " --show",
+            .sudo = sudoPrefix,
+            .shutdownProgram = helper,
+            .kill = helper + " -c",
+            .taskFolder = TaskFolder{.path = std::string(task::taskFolderParent) + "/" + name,
+                                     .processName = name,
+                                     .owners = {0}}};
+}
+
+ProbeResult probeScheduledTask(const SystemCommands& commands, std::chrono::milliseconds limit) {
+    if (!commands.taskFolder) {
+        return probeScheduledTask(commands.probe, limit);
+    }
+    const TaskFolder& folder = *commands.taskFolder;
+    const std::optional<task::TaskRecord> record =
+        task::readLiveTaskRecord(folder.path, folder.processName, folder.owners);
+    return record ? ProbeResult{record->pid, task::formatTaskRecord(*record)} : ProbeResult{};
 }
 
 std::string findHelper(const std::string& executableDir, const std::string& installedPath) {

@@ -53,6 +53,9 @@ struct ProcessStat {
 /// The stat of process `pid`; nothing when it is gone or the file cannot be read (as on macOS).
 std::optional<ProcessStat> readProcessStat(std::int64_t pid);
 
+/// Where the installed helper keeps its task folder, named after its own file name.
+inline constexpr const char* taskFolderParent = "/run";
+
 /// The names of the task folder's two files.
 inline constexpr const char* taskRecordFileName = "task";
 inline constexpr const char* taskLockFileName = "lock";

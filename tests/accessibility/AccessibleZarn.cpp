@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
 
     zarn::Environment environment;
     environment.commands = zarn::SystemCommands::forLinux(helper.string());
+    environment.commands.taskFolder = zarn::test::dryTaskFolder(helperName);
     environment.commands.sudo =
         "FAKE_SUDO_PASSWORD_FILE=" + zarn::shellQuote((dir / "password").string()) +
         " ZARN_DRY_RUN_LOG=" + zarn::shellQuote((dir / "actions.log").string()) + " " +

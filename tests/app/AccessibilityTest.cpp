@@ -8,6 +8,7 @@ using zarn::test::Form;
 zarn::Environment idleEnvironment() {
     zarn::Environment environment;
     environment.commands.probe = "true";
+    environment.commands.taskFolder.reset();
     environment.commands.sudo = "false";
     environment.osVersion = [] { return zarn::OsVersion{14, 2}; };
     return environment;

@@ -35,6 +35,8 @@ protected:
         setPassword("secret");
 
         environment.commands = SystemCommands::forLinux(helper.string());
+        // The form reads dry-shutdown's folder in process; probe() asks the copy's --show.
+        environment.commands.taskFolder = dryTaskFolder(helperName);
         environment.commands.sudo = sudoPrefix(supportDir() + "/fake-sudo");
         environment.osVersion = [] { return OsVersion{14, 2}; };
     }

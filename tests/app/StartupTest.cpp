@@ -13,6 +13,7 @@ using zarn::test::textOf;
 Environment environmentWithProbe(const std::string& probe) {
     Environment environment;
     environment.commands.probe = probe;
+    environment.commands.taskFolder.reset();
     environment.osVersion = [] { return zarn::OsVersion{14, 2}; };
     return environment;
 }

@@ -109,14 +109,25 @@ TEST(Probe, LinuxProbeFindsTheHelpersTaskAndNoProcessThatMerelyHasItsName) {
     const std::string name = "zt-pr-" + std::to_string(::getpid());
     const fs::path helper = dir.path / name;
     fs::copy_file(zarn::test::binDir() + "/dry-shutdown", helper);
-    const std::string probe = zarn::SystemCommands::forLinux(helper.string()).probe;
+    // The form reads the dry twin's folder in process; the terminal's probe runs its --show.
+    zarn::SystemCommands commands = zarn::SystemCommands::forLinux(helper.string());
+    ASSERT_TRUE(commands.taskFolder);
+    commands.taskFolder->path = (folders.path / name).string();
+    commands.taskFolder->owners.push_back(::geteuid());
+    const auto bothFind = [&](std::int64_t pid) {
+        const zarn::ProbeResult inProcess = zarn::probeScheduledTask(commands);
+        const zarn::ProbeResult shown = zarn::probeScheduledTask(commands.probe);
+        EXPECT_EQ(inProcess.pid, pid);
+        EXPECT_EQ(shown.pid, pid);
+        EXPECT_EQ(inProcess.output, shown.output);
+    };
 
     TempDir elsewhere;
     const fs::path impostor = elsewhere.path / name;
     fs::copy_file("/bin/sleep", impostor);
     Child stranger(impostor.string(), {name, "30"});
     ASSERT_GT(stranger.pid, 0);
-    EXPECT_EQ(findScheduledTaskPid(probe), 0);
+    bothFind(0);
 
     const std::time_t later = std::time(nullptr) + 30 * 60;
     std::tm local{};
@@ -129,13 +140,13 @@ TEST(Probe, LinuxProbeFindsTheHelpersTaskAndNoProcessThatMerelyHasItsName) {
     const auto open = printed.find("[pid ");
     ASSERT_NE(open, std::string::npos) << printed;
     const pid_t task = std::stoi(printed.substr(open + 5));
-    EXPECT_EQ(findScheduledTaskPid(probe), task);
+    bothFind(task);
     ::kill(task, SIGTERM);
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (findScheduledTaskPid(probe) != 0 && std::chrono::steady_clock::now() < until) {
+    while (findScheduledTaskPid(commands.probe) != 0 && std::chrono::steady_clock::now() < until) {
         ::usleep(10000);
     }
-    EXPECT_EQ(findScheduledTaskPid(probe), 0);
+    bothFind(0);
     ::unsetenv("ZARN_DRY_RUN_DIR");
 }
 
@@ -224,6 +235,7 @@ TEST(SystemCommands, BuildTheCommandLinesOfEachSystem) {
     EXPECT_EQ(mac.sudo, "sudo -S -k -p ''");
     EXPECT_EQ(mac.shutdownProgram, "/sbin/shutdown");
     EXPECT_EQ(mac.kill, "kill -sigterm");
+    EXPECT_FALSE(mac.taskFolder);
 
     // A path with blanks and a quote stays one word; the probe is the helper's --show.
     const auto linux = zarn::SystemCommands::forLinux("/opt/my apps/it's/zarn-shutdown-longer");
@@ -231,6 +243,16 @@ TEST(SystemCommands, BuildTheCommandLinesOfEachSystem) {
     EXPECT_EQ(linux.probe, "'/opt/my apps/it'\\''s/zarn-shutdown-longer' --show");
     EXPECT_EQ(linux.kill, "'/opt/my apps/it'\\''s/zarn-shutdown-longer' -c");
     EXPECT_EQ(linux.sudo, "sudo -S -k -p ''");
+    ASSERT_TRUE(linux.taskFolder);
+    EXPECT_EQ(linux.taskFolder->path, "/run/zarn-shutdown-longer");
+    EXPECT_EQ(linux.taskFolder->processName, "zarn-shutdown-longer");
+    EXPECT_EQ(linux.taskFolder->owners, std::vector<uid_t>{0});
+
+    // Through a link, the helper runs under its file's own name, and keeps its folder under it.
+    TempDir dir;
+    fs::create_symlink(zarn::test::binDir() + "/dry-shutdown", dir.path / "zarn-shutdown");
+    const auto linked = zarn::SystemCommands::forLinux((dir.path / "zarn-shutdown").string());
+    EXPECT_EQ(linked.taskFolder->path, "/run/dry-shutdown");
 }
 
 TEST(SystemCommands, FindTheHelperBesideTheProgramThenInLibexec) {
