@@ -356,14 +356,17 @@ def install(g):
 
 # ---- alice's notification server: the stand-in records every Notify with the guest's time
 
+# Waits for alice's bus: after a boot her manager, which she has by lingering, may come after the
+# agent.
+ALICE_BUS_UP = "for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done; "
+
 Call = collections.namedtuple("Call", "time summary body keys")
 
 
 def listen(g, *options):
     """Starts the stand-in on alice's session bus; --invoke KEY "clicks" that action once."""
     unlisten(g)
-    g.run(f"for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done; "
-          f"rm -f {CALLS} {CALLS}.ready; runuser -u alice -- env "
+    g.run(f"{ALICE_BUS_UP}rm -f {CALLS} {CALLS}.ready; runuser -u alice -- env "
           f"DBUS_SESSION_BUS_ADDRESS={ALICE_BUS} setsid -f fake-notifier {CALLS} --times "
           f"--lifetime 1800 {' '.join(options)} >/dev/null 2>&1 </dev/null; "
           f"for i in $(seq 100); do [ -e {CALLS}.ready ] && exit 0; sleep 0.1; done; "
@@ -389,7 +392,7 @@ printf '[Service]\\nExecStart=/usr/bin/Xvfb :1 -nolisten tcp\\n[Install]\\nWante
     >systemd/user/zarn-display.service
 ln -sf ../zarn-display.service systemd/user/default.target.wants/
 chown -R alice: ~alice/.config
-for i in $(seq 300); do [ -S /run/user/1000/bus ] && break; sleep 0.1; done
+{ALICE_BUS_UP}
 {ALICE} sh -c 'systemctl --user daemon-reload && systemctl --user start zarn-display &&
     dbus-update-activation-environment --systemd DISPLAY=:1'
 for i in $(seq 100); do [ -e /tmp/.X11-unix/X1 ] && exit 0; sleep 0.1; done; echo no display; exit 1""")
@@ -399,10 +402,12 @@ def listen_dunst(g):
     """dunst, installed and not running, as alice's notification server: her bus starts it on the
     first notification. busctl monitor records the Notify calls."""
     unlisten(g)
-    g.run(f"{ALICE} setsid -f busctl --user monitor --json=short --match 'type=method_call,"
-          f"interface=org.freedesktop.Notifications,member=Notify' >{MONITOR} 2>{MONITOR}.ready "
-          f"</dev/null; for i in $(seq 100); do [ -s {MONITOR}.ready ] && exit 0; sleep 0.1; "
-          f"done; echo busctl monitor did not start; exit 1")
+    # busctl says on stderr that it monitors, or why it cannot; only a running one monitors.
+    g.run(f"{ALICE_BUS_UP}{ALICE} setsid -f busctl --user monitor --json=short --match "
+          f"'type=method_call,interface=org.freedesktop.Notifications,member=Notify' >{MONITOR} "
+          f"2>{MONITOR}.ready </dev/null; for i in $(seq 100); do [ -s {MONITOR}.ready ] && "
+          f"break; sleep 0.1; done; sleep 0.2; pgrep -u alice -x busctl >/dev/null && exit 0; "
+          f"echo busctl monitor did not start:; cat {MONITOR}.ready; exit 1")
 
 
 def press(g, button):
