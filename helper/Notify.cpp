@@ -69,16 +69,6 @@ struct Server {
     bool showsActions = false;
 };
 
-// A call that may take `timeout`, not the connection's default bound.
-int callWithin(sd_bus* bus, sd_bus_message* call, std::chrono::microseconds timeout,
-               BusError& error, BusMessage& reply) {
-    sd_bus_message* answer = nullptr; // left untouched when the call fails
-    const int r =
-        sd_bus_call(bus, call, static_cast<std::uint64_t>(timeout.count()), &error, &answer);
-    reply = BusMessage(answer);
-    return r;
-}
-
 // GetCapabilities through the well-known name, so that the bus starts a server that is installed
 // for activation but not running (a lookup of the name's owner never does; StartServiceByName
 // refuses a running server that has no activation file). Only such a start may take seconds under
@@ -101,12 +91,13 @@ sys::Result<Server> findServer(sd_bus* bus) {
         return sys::systemError("cannot build the GetCapabilities call", -r);
     }
     BusError error;
-    BusMessage reply;
-    if ((r = callWithin(bus, raw, running != 0 ? notifyCallTimeout : notifyStartTimeout, error,
-                        reply)) < 0) {
+    const std::chrono::microseconds timeout = running != 0 ? notifyCallTimeout : notifyStartTimeout;
+    sd_bus_message* answer = nullptr; // left untouched when the call fails
+    r = sd_bus_call(bus, raw, static_cast<std::uint64_t>(timeout.count()), &error, &answer);
+    const BusMessage reply(answer);
+    if (r < 0) {
         return sys::Error{error.describe("Notify failed", r)};
     }
-    sd_bus_message* answer = reply.get();
     const char* sender = sd_bus_message_get_sender(answer);
     if (sender == nullptr) {
         return sys::Error{"Notify failed: the answer to GetCapabilities names no sender"};
